@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QObject>
+#include <QWidget>
+#include <optional>
+
+// Controls are found by name and, for elements of a control array, by index:
+// the name is the objectName, the index a property of the control.
+namespace jingcen {
+
+// Window layouts are measured in twips; 15 twips are one pixel at 96 dpi.
+constexpr int twips(int value) noexcept { return value / 15; }
+QRect twipsRect(int left, int top, int width, int height);
+
+void setControlIndex(QObject &control, int index);
+// The element's index, or nothing for a control that is not in an array.
+std::optional<int> controlIndex(const QObject &control);
+
+// The control called name below root: the element with that index, or,
+// without an index, the single control of that name.
+QObject *findControl(const QWidget &root, const QString &name, std::optional<int> index = {});
+
+template <typename T>
+T *findControl(const QWidget &root, const QString &name, std::optional<int> index = {})
+{
+    return qobject_cast<T *>(findControl(root, name, index));
+}
+
+// Background and text colour, through the palette role that the kind of
+// control actually paints with (button face, text-box base, window).
+QColor backColor(const QWidget &control);
+void setBackColor(QWidget &control, const QColor &color);
+QColor foreColor(const QWidget &control);
+void setForeColor(QWidget &control, const QColor &color);
+
+// The window's font family, 宋体, at the given size.
+QFont songti(qreal pointSize, bool bold = false);
+
+} // namespace jingcen

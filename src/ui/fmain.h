@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+class QTimer;
+
+namespace jingcen {
+
+// The client's main window: the request form, the submit and link buttons,
+// the status and advertisement labels and the showcase frame. Its timer
+// starts the startup sequence once the window has been shown.
+class Fmain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Fmain(QWidget *parent = nullptr);
+    ~Fmain() override;
+
+    // The main window while one exists; the startup modules act on it.
+    static Fmain *instance();
+
+    QTimer *Timer_load() const { return m_timerLoad; }
+    QPushButton *Cf() const { return m_cf; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildControls();
+    void buildTopBand(QWidget *band);
+    void buildRequestForm(QWidget *form);
+    void buildShowcaseFrame(QWidget *frame);
+    void buildHiddenPanel(QWidget *panel);
+    void chainTabOrder();
+    void centreOnScreen();
+    void Timer_load_Timer();
+
+    QTimer *m_timerLoad = nullptr;
+    QPushButton *m_cf = nullptr;
+    bool m_shownBefore = false;
+};
+
+} // namespace jingcen

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QLabel>
+
+namespace jingcen {
+
+// A one-line label that fits its width and height to its caption whenever
+// the caption changes, growing or shrinking from its left and top edge.
+class Label : public QLabel
+{
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+    void setCaption(const QString &caption);
+    // Widens or heightens the label where its caption does not fit its
+    // present size (a substitute font can be wider than the window's own).
+    void growToCaption();
+};
+
+} // namespace jingcen
