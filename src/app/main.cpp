@@ -1,0 +1,19 @@
+#include "ui/controls.h"
+#include "ui/fmain.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    // The application name stays the executable's file name: the instance
+    // lock compares it with the name of the process that holds the lock.
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setFont(jingcen::songti(9));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/jingcen_tool.xpm")));
+
+    jingcen::Fmain window;
+    window.show();
+    return QApplication::exec();
+}

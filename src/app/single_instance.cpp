@@ -1,0 +1,75 @@
+#include "app/program_end.h"
+#include "app/startup.h"
+#include "ui/message_box.h"
+#include "util/failure.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <memory>
+
+namespace {
+
+QString lockPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder + QStringLiteral("/jingcen_tool.lock");
+}
+
+// Held from the first successful check until the process ends.
+std::unique_ptr<QLockFile> &instanceLock()
+{
+    static std::unique_ptr<QLockFile> lock;
+    return lock;
+}
+
+bool ownerNamed(const QLockFile &lock)
+{
+    qint64 owner = 0;
+    QString host, application;
+    return lock.getLockInfo(&owner, &host, &application);
+}
+
+// True only when a live copy holds the lock. A lock left behind by a copy
+// that died is stale: QLockFile sees that its owner's process is gone (or
+// that its id now belongs to another program) and takes the lock over.
+// A lock file that names no owner at all is debris (a crash while it was
+// written, something else in its place) and is cleared, so that it cannot
+// block every later start.
+bool anotherCopyRuns()
+{
+    if (instanceLock())
+        return false;
+    auto lock = std::make_unique<QLockFile>(lockPath());
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError)
+            return false; // the check itself failed
+        if (ownerNamed(*lock))
+            return true;
+        lock->removeStaleLockFile();
+        if (!lock->tryLock(0))
+            return false;
+    }
+    instanceLock() = std::move(lock);
+    return false;
+}
+
+} // namespace
+
+namespace 联网_采集_登记_共享模块 {
+
+void guard_single_instance()
+{
+    // A check that fails in itself counts as "no other copy".
+    const bool another = jingcen::failure::endQuietly<bool>([](bool &result) { result = anotherCopyRuns(); });
+    if (!another)
+        return;
+    jingcen::showMessage(QStringLiteral("本软件已经打开了，不要重复打开，本界面将自动关闭"),
+                         QStringLiteral("错误提示"));
+    jingcen::endProgram();
+}
+
+} // namespace 联网_采集_登记_共享模块

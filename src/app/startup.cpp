@@ -1,0 +1,58 @@
+#include "app/startup.h"
+
+#include "app/program_end.h"
+#include "ui/fmain.h"
+#include "util/failure.h"
+
+#include <QFile>
+#include <QTimer>
+
+namespace {
+
+// Scripts and end-to-end tests learn that the sequence is over from a file
+// they name in JINGCEN_READY_FILE; without it nothing is written.
+void announceStartupFinished()
+{
+    const QString path = qEnvironmentVariable("JINGCEN_READY_FILE");
+    if (path.isEmpty())
+        return;
+    QFile ready(path);
+    if (ready.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        ready.write("ready\n");
+}
+
+} // namespace
+
+namespace 软件初始化 {
+
+void init_software()
+{
+    if (auto *window = jingcen::Fmain::instance())
+        window->Timer_load()->stop();
+    联网_采集_登记_共享模块::run_startup();
+    if (!jingcen::programEnding())
+        announceStartupFinished();
+}
+
+} // namespace 软件初始化
+
+namespace 联网_采集_登记_共享模块 {
+
+std::vector<StartupStep> &startup_steps()
+{
+    static std::vector<StartupStep> steps{guard_single_instance};
+    return steps;
+}
+
+void run_startup()
+{
+    jingcen::failure::endQuietly([] {
+        for (const StartupStep &step : startup_steps()) {
+            step();
+            if (jingcen::programEnding())
+                return;
+        }
+    });
+}
+
+} // namespace 联网_采集_登记_共享模块

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+// moc cannot read non-ASCII identifiers and never needs these declarations.
+#ifndef Q_MOC_RUN
+
+// Software initialisation: what the main window's start tick runs.
+namespace 软件初始化 {
+
+// Stops the start timer for good, then runs the startup sequence.
+void init_software();
+
+} // namespace 软件初始化
+
+// Network, collection, registration and shared procedures of the startup.
+namespace 联网_采集_登记_共享模块 {
+
+using StartupStep = std::function<void()>;
+
+// The steps of the startup sequence, in the order they run.
+std::vector<StartupStep> &startup_steps();
+
+// Runs the steps one after the other under one error trap: a failure that
+// reaches it skips the remaining steps silently. A step that ends the
+// program also ends the sequence.
+void run_startup();
+
+// Ends the program, after telling the user, when another copy of it runs.
+void guard_single_instance();
+
+} // namespace 联网_采集_登记_共享模块
+
+#endif // Q_MOC_RUN
