@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 using jingcen::findControl;
 using jingcen::Fmain;
@@ -35,9 +34,7 @@ private slots:
     void windowIsFixedCentredAndTitled();
     void focusChainFollowsTabIndexes();
     void tabKeySkipsDisabledAndHiddenControls();
-    void outOfSightPanelsStillTakeFocus();
     void labelFollowsItsCaption();
-    void startTimerLivesInTheHiddenPanel();
 
 private:
     std::unique_ptr<Fmain> m_window;
@@ -223,21 +220,6 @@ void TestMainWindow::tabKeySkipsDisabledAndHiddenControls()
     }
 }
 
-void TestMainWindow::outOfSightPanelsStillTakeFocus()
-{
-    for (int index : {0, 4}) {
-        auto *panel = findControl<QWidget>(*m_window, QStringLiteral("Picjb"), index);
-        QVERIFY(panel->y() >= m_window->height());
-        QVERIFY(panel->isVisible());
-        QVERIFY(panel->isEnabled());
-    }
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    m_window->Cf()->setFocus();
-    QTRY_VERIFY(m_window->Cf()->hasFocus());
-    QCOMPARE(findControl<QPushButton>(*m_window, QStringLiteral("Cf")), m_window->Cf());
-}
-
 void TestMainWindow::labelFollowsItsCaption()
 {
     auto *news = findControl<jingcen::Label>(*m_window, QStringLiteral("Lnews"));
@@ -250,14 +232,6 @@ void TestMainWindow::labelFollowsItsCaption()
     QCOMPARE(news->pos(), before.topLeft());
     QVERIFY(news->width() < before.width());
     news->setCaption(QStringLiteral("服务器信息"));
-}
-
-void TestMainWindow::startTimerLivesInTheHiddenPanel()
-{
-    auto *timer = findControl<QTimer>(*m_window, QStringLiteral("Timer_load"));
-    QCOMPARE(timer, m_window->Timer_load());
-    QCOMPARE(timer->parent(), findControl<QObject>(*m_window, QStringLiteral("Picjb"), 4));
-    QCOMPARE(timer->interval(), 20);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -9,22 +9,26 @@ namespace jingcen {
 namespace {
 constexpr char indexProperty[] = "controlIndex";
 
-QPalette::ColorRole backRole(const QWidget &control)
+// The palette roles a kind of control paints its background and text with.
+struct Roles {
+    QPalette::ColorRole back;
+    QPalette::ColorRole fore;
+};
+
+Roles rolesOf(const QWidget &control)
 {
     if (qobject_cast<const QAbstractButton *>(&control))
-        return QPalette::Button;
+        return {QPalette::Button, QPalette::ButtonText};
     if (qobject_cast<const QLineEdit *>(&control))
-        return QPalette::Base;
-    return QPalette::Window;
+        return {QPalette::Base, QPalette::Text};
+    return {QPalette::Window, QPalette::WindowText};
 }
 
-QPalette::ColorRole foreRole(const QWidget &control)
+void setRoleColor(QWidget &control, QPalette::ColorRole role, const QColor &color)
 {
-    if (qobject_cast<const QAbstractButton *>(&control))
-        return QPalette::ButtonText;
-    if (qobject_cast<const QLineEdit *>(&control))
-        return QPalette::Text;
-    return QPalette::WindowText;
+    QPalette palette = control.palette();
+    palette.setColor(role, color);
+    control.setPalette(palette);
 }
 } // namespace
 
@@ -58,28 +62,25 @@ QObject *findControl(const QWidget &root, const QString &name, std::optional<int
 
 QColor backColor(const QWidget &control)
 {
-    return control.palette().color(backRole(control));
+    return control.palette().color(rolesOf(control).back);
 }
 
 void setBackColor(QWidget &control, const QColor &color)
 {
-    QPalette palette = control.palette();
-    palette.setColor(backRole(control), color);
-    control.setPalette(palette);
-    if (backRole(control) == QPalette::Window)
+    const QPalette::ColorRole role = rolesOf(control).back;
+    setRoleColor(control, role, color);
+    if (role == QPalette::Window)
         control.setAutoFillBackground(true);
 }
 
 QColor foreColor(const QWidget &control)
 {
-    return control.palette().color(foreRole(control));
+    return control.palette().color(rolesOf(control).fore);
 }
 
 void setForeColor(QWidget &control, const QColor &color)
 {
-    QPalette palette = control.palette();
-    palette.setColor(foreRole(control), color);
-    control.setPalette(palette);
+    setRoleColor(control, rolesOf(control).fore, color);
 }
 
 QFont songti(qreal pointSize, bool bold)

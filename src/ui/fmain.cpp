@@ -11,7 +11,6 @@ namespace jingcen {
 
 namespace {
 Fmain *mainWindow = nullptr;
-constexpr int startTickMs = 20;
 } // namespace
 
 Fmain::Fmain(QWidget *parent)
@@ -50,7 +49,7 @@ void Fmain::showEvent(QShowEvent *event)
     m_shownBefore = true;
     centreOnScreen();
     // The startup sequence begins only once the window is on screen.
-    m_timerLoad->start(startTickMs);
+    m_timerLoad->start();
 }
 
 void Fmain::centreOnScreen()

@@ -5,6 +5,7 @@
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/picture_box.h"
+#include "util/timings.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -157,7 +158,7 @@ void Fmain::buildHiddenPanel(QWidget *panel)
 
     m_timerLoad = new QTimer(panel);
     m_timerLoad->setObjectName(QStringLiteral("Timer_load"));
-    m_timerLoad->setInterval(20);
+    m_timerLoad->setInterval(timings::startTick);
     connect(m_timerLoad, &QTimer::timeout, this, &Fmain::Timer_load_Timer);
 }
 

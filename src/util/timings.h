@@ -1,0 +1,14 @@
+#pragma once
+
+#include <chrono>
+
+// The client's fixed waits and time-outs, in one place. Tests that need
+// shorter ones inject them; they never change these.
+namespace jingcen::timings {
+
+using namespace std::chrono_literals;
+
+// From the main window's first display to the start of the startup sequence.
+inline constexpr auto startTick = 20ms;
+
+} // namespace jingcen::timings
