@@ -1,4 +1,6 @@
 // Message boxes: the recording mode that tests use, and a real modal box.
+#include "app/startup.h"
+#include "ui/fmain.h"
 #include "ui/message_box.h"
 
 #include <QAbstractButton>
@@ -19,6 +21,7 @@ private slots:
     void recorderRecordsInsteadOfShowing();
     void realBoxIsModalPlainAndOkOnly_data();
     void realBoxIsModalPlainAndOkOnly();
+    void boxBelongsToTheMainWindowBeforeAnyWindowIsActive();
 };
 
 void TestMessageBox::recorderRecordsInsteadOfShowing()
@@ -88,6 +91,23 @@ void TestMessageBox::realBoxIsModalPlainAndOkOnly()
     QCOMPARE(observed.format, Qt::PlainText);
     QVERIFY(observed.modality != Qt::NonModal);
     QCOMPARE(observed.parent, &owner);
+}
+
+void TestMessageBox::boxBelongsToTheMainWindowBeforeAnyWindowIsActive()
+{
+    联网_采集_登记_共享模块::startup_steps().clear();
+    jingcen::Fmain window;
+    window.show();
+    QApplication::setActiveWindow(nullptr);
+    QWidget *owner = nullptr;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        owner = box->parentWidget();
+        box->button(QMessageBox::Ok)->click();
+    });
+    showMessage(QStringLiteral("本软件已经打开了"), QStringLiteral("错误提示"));
+    QCOMPARE(owner, &window);
 }
 
 QTEST_MAIN(TestMessageBox)

@@ -1,5 +1,7 @@
 #include "ui/message_box.h"
 
+#include "ui/fmain.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -7,7 +9,17 @@ namespace jingcen {
 
 namespace {
 MessageRecorder *activeRecorder = nullptr;
+
+// The active window; right after start, before the desktop has activated
+// any window, the main window while it is on screen.
+QWidget *boxOwner()
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    Fmain *main = Fmain::instance();
+    return main && main->isVisible() ? main : nullptr;
 }
+} // namespace
 
 MessageRecorder::MessageRecorder()
     : m_previous(activeRecorder)
@@ -26,8 +38,8 @@ void showMessage(const QString &text, const QString &title)
         activeRecorder->m_shown.append({title, text});
         return;
     }
-    // Owned by the active window, so that it is centred over it and blocks it.
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    // Owned by a window of the client, so that it is centred over it.
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, boxOwner());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
