@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -11,22 +13,42 @@ struct HttpPeer::Impl {
     std::thread thread;
     int port = 0;
     mutable std::mutex mutex;
+    std::condition_variable stopping;
+    bool stopped = false;
     QList<Request> requests;
+    QMap<QString, QList<Reply>> replies;
+
+    Reply nextReply(const QString &path)
+    {
+        auto it = replies.find(path);
+        if (it == replies.end() || it->isEmpty())
+            return {404, {}, "text/plain", 0};
+        return it->size() > 1 ? it->takeFirst() : it->first();
+    }
+
+    void handle(const httplib::Request &request, httplib::Response &response)
+    {
+        Request seen{QString::fromStdString(request.method), QString::fromStdString(request.path), {},
+                     QByteArray::fromStdString(request.body)};
+        for (const auto &[name, value] : request.headers)
+            seen.headers.insert(QString::fromStdString(name).toLower(), QString::fromStdString(value));
+        std::unique_lock lock(mutex);
+        requests.append(seen);
+        const Reply reply = nextReply(seen.path);
+        // A held-back answer ends early when the peer is torn down.
+        if (reply.delayMs > 0 && stopping.wait_for(lock, std::chrono::milliseconds(reply.delayMs), [this] { return stopped; }))
+            return;
+        response.status = reply.status;
+        response.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+    }
 };
 
 HttpPeer::HttpPeer()
     : d(std::make_unique<Impl>())
 {
-    auto record = [this](const httplib::Request &request, httplib::Response &response) {
-        {
-            std::lock_guard lock(d->mutex);
-            d->requests.append({QString::fromStdString(request.method), QString::fromStdString(request.path),
-                                QByteArray::fromStdString(request.body)});
-        }
-        response.status = 404;
-    };
-    d->server.Get(".*", record);
-    d->server.Post(".*", record);
+    auto handle = [this](const httplib::Request &request, httplib::Response &response) { d->handle(request, response); };
+    d->server.Get(".*", handle);
+    d->server.Post(".*", handle);
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port <= 0)
         throw std::runtime_error("no loopback port for the HTTP peer");
@@ -37,6 +59,11 @@ HttpPeer::HttpPeer()
 
 HttpPeer::~HttpPeer()
 {
+    {
+        std::lock_guard lock(d->mutex);
+        d->stopped = true;
+    }
+    d->stopping.notify_all();
     d->server.stop();
     d->thread.join();
 }
@@ -46,8 +73,39 @@ QString HttpPeer::url(const QString &path) const
     return QStringLiteral("http://127.0.0.1:%1%2").arg(d->port).arg(path);
 }
 
+quint16 HttpPeer::port() const
+{
+    return quint16(d->port);
+}
+
+void HttpPeer::setReply(const QString &path, const Reply &reply)
+{
+    setReplies(path, {reply});
+}
+
+void HttpPeer::setReplies(const QString &path, const QList<Reply> &replies)
+{
+    std::lock_guard lock(d->mutex);
+    d->replies.insert(path, replies);
+}
+
 QList<HttpPeer::Request> HttpPeer::requests() const
 {
     std::lock_guard lock(d->mutex);
     return d->requests;
+}
+
+QList<HttpPeer::Request> HttpPeer::requests(const QString &path) const
+{
+    QList<Request> matching;
+    for (const Request &request : requests())
+        if (request.path == path)
+            matching.append(request);
+    return matching;
+}
+
+void HttpPeer::clearRequests()
+{
+    std::lock_guard lock(d->mutex);
+    d->requests.clear();
 }

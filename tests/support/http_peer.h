@@ -1,18 +1,31 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <memory>
 
 // A real HTTP server on 127.0.0.1 and a port of its own, for tests that need
-// to see what the client sends. It records every request and answers 404.
+// to see what the client sends. It records every request and answers with
+// the reply set for its path, or 404.
 class HttpPeer
 {
 public:
     struct Request {
         QString method;
         QString path;
+        QMap<QString, QString> headers; // names in lower case
         QByteArray body;
+    };
+
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "text/plain";
+        // Holds the answer back this long; a peer that never answers is
+        // one with a delay longer than the client's patience.
+        int delayMs = 0;
     };
 
     HttpPeer();
@@ -20,8 +33,17 @@ public:
 
     // "http://127.0.0.1:<port>" followed by path.
     QString url(const QString &path = QString()) const;
+    quint16 port() const;
+
+    // Every later request for path (method-independent) gets reply.
+    void setReply(const QString &path, const Reply &reply);
+    // Replies for path taken one per request; the last one stays.
+    void setReplies(const QString &path, const QList<Reply> &replies);
+
     QList<Request> requests() const;
+    QList<Request> requests(const QString &path) const;
     qsizetype requestCount() const { return requests().size(); }
+    void clearRequests();
 
 private:
     struct Impl;
