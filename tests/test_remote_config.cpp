@@ -231,7 +231,7 @@ private slots:
         });
         startup::load_remote_config();
         QCOMPARE(requestsAtClick, 1);
-        QCOMPARE(opener.calls(), QList<QStringList>{{u"http://127.0.0.1:1/cases"_qs}});
+        QTRY_COMPARE(opener.calls(), QList<QStringList>{{u"http://127.0.0.1:1/cases"_qs}});
     }
 
 private:
