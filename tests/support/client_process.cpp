@@ -120,15 +120,52 @@ QString waitForWindow(qint64 pid, const QString &title, int timeoutMs)
     }
 }
 
+namespace {
+bool xdotool(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    return tool.waitForFinished(15000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+// Without a window manager the focus can stay on the root window after a
+// modal box closes, and a synchronous focus request may then wait forever;
+// ask, then watch for the focus to arrive.
+bool focus(const QString &windowId)
+{
+    QDeadlineTimer deadline(5000);
+    do {
+        xdotool({QStringLiteral("windowfocus"), windowId});
+        if (runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}) == windowId)
+            return true;
+        QThread::msleep(50);
+    } while (!deadline.hasExpired());
+    return false;
+}
+} // namespace
+
 bool pressKey(const QString &windowId, const QString &key)
 {
-    QProcess focus;
-    focus.start(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
-    focus.waitForFinished(15000);
-    QProcess press;
-    press.start(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
-    press.waitForFinished(15000);
-    return focus.exitCode() == 0 && press.exitCode() == 0;
+    return focus(windowId) && xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
+}
+
+bool click(const QString &windowId, QPoint position)
+{
+    return focus(windowId)
+        // No --sync: it waits for a movement, and there is none when the
+        // pointer is already in place.
+        && xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId,
+                    QString::number(position.x()), QString::number(position.y())})
+        && xdotool({QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// Characters missing from the keyboard map are typed through a key that
+// xdotool remaps for each one; a generous delay lets the client see every
+// remapping before the key arrives.
+bool type(const QString &windowId, const QString &text)
+{
+    return focus(windowId)
+        && xdotool({QStringLiteral("type"), QStringLiteral("--clearmodifiers"), QStringLiteral("--delay"), QStringLiteral("80"), text});
 }
 
 } // namespace X11

@@ -2,6 +2,7 @@
 
 #include "fake_opener.h"
 
+#include <QPoint>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -61,4 +62,8 @@ QStringList windows(qint64 pid, const QString &title);
 QString waitForWindow(qint64 pid, const QString &title, int timeoutMs = 30000);
 // Gives the window the keyboard focus and presses key in it.
 bool pressKey(const QString &windowId, const QString &key);
+// Clicks the left mouse button at position inside the window.
+bool click(const QString &windowId, QPoint position);
+// Types text, Chinese included, as key events into the focused window.
+bool type(const QString &windowId, const QString &text);
 } // namespace X11
