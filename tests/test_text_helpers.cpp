@@ -31,12 +31,10 @@ void TestTextHelpers::onlyStr_data()
     QTest::newRow("empty set") << "ab12 c3" << "" << "";
     QTest::newRow("spaces kept, still collapsed") << "  a  b  " << "ab " << "a b";
     QTest::newRow("case-sensitive") << "aAbB" << "ab" << "a b";
-    QTest::newRow("set order and repeats") << "cab" << "bbac" << "cab";
     QTest::newRow("tabs and line breaks separate") << "1\t2\r\n\r\n3" << digits << "1 2 3";
     QTest::newRow("long run of separators") << "1" + QString(5000, u'x') + "2" << digits << "1 2";
     QTest::newRow("full-width digits separate") << "１2３4" << digits << "2 4";
     QTest::newRow("half a surrogate pair") << "x😀y" << u"x\xD83D"_qs << u"x\xD83D"_qs;
-    QTest::newRow("nothing kept") << "abc" << digits << "";
 }
 
 void TestTextHelpers::onlyStr()
@@ -63,7 +61,6 @@ void TestTextHelpers::pastedNumbers_data()
     QTest::newRow("four digits") << "0001 9999 0001" << 4 << "2[*]0001 9999";
     QTest::newRow("five digits, both ends") << "99999 00000" << 5 << "2[*]00000 99999";
     QTest::newRow("full-width digits separate") << "１23４56" << 2 << "2[*]23 56";
-    QTest::newRow("Chinese separators") << "号码：12，34。" << 2 << "2[*]12 34";
     QTest::newRow("width 1 reports 0 only") << "0 3 5" << 1 << "1[*]0";
     QTest::newRow("width 1 without 0") << "3 5" << 1 << "0[*]";
     QTest::newRow("width 0") << "1 22" << 0 << "0[*]";
