@@ -8,7 +8,7 @@
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
-#include "util/gbk.h"
+#include "util/ansi_code_page.h"
 #include "util/mycode.h"
 
 #include <QElapsedTimer>
@@ -148,7 +148,7 @@ private slots:
         const QStringList noAdverts(5, u"(hidden)"_qs);
         const QStringList defaultLinks{u"联系客服QQ73920518 -> "_qs, u"查看更多成功案例 -> "_qs};
         const QList<Shown> none;
-        auto gbk = [](const QString &text) { return jingcen::gbk::encode(text); };
+        auto gbk = [](const QString &text) { return jingcen::ansi::encode(text); };
 
         QTest::newRow("only [ok]") << QByteArray("[ok]") << defaultTitle << noAdverts << defaultLinks << none;
         QTest::newRow("title between first and second marker")

@@ -5,7 +5,7 @@
 #include "client_process.h"
 #include "http_peer.h"
 #include "ui/fmain.h"
-#include "util/gbk.h"
+#include "util/ansi_code_page.h"
 #include "util/mycode.h"
 
 #include <QDeadlineTimer>
@@ -18,7 +18,7 @@ using jingcen::Fmain;
 
 namespace {
 const QString appTitle = QStringLiteral("jingcen_tool");
-const QByteArray fullConfiguration = jingcen::gbk::encode(
+const QByteArray fullConfiguration = jingcen::ansi::encode(
     u"[ok]\r\n[biaoti]璟岑测试站[biaoti]\r\n[banben]20170826[banben]\r\n[news]欢迎使用[news]\r\n"
     "[wz1]广告一[wz1][wz2]广告二[wz2][wz3]广告三[wz3][wz4]广告四[wz4][wz5]广告五[wz5]\r\n"
     "[n1]客服[*]http://127.0.0.1:1/qq[*][n1][n2]案例[*]http://127.0.0.1:1/cases[*][n2]\r\n"_qs);

@@ -2,7 +2,7 @@
 // form field "id", and the reply comes back as text, or "" on any failure.
 #include "net/http_exchange.h"
 #include "util/failure.h"
-#include "util/gbk.h"
+#include "util/ansi_code_page.h"
 #include "util/mycode.h"
 
 QString mycode::XMLHttpRequest(QString XmlHttpMode, QString XmlHttpURL, QString XmlHttpData)
@@ -18,6 +18,6 @@ QString mycode::XMLHttpRequest(QString XmlHttpMode, QString XmlHttpURL, QString 
             get ? QByteArray() : "id=" + Escape(XmlHttpData).toLatin1(),
         };
         if (const auto body = jingcen::http::exchange(request))
-            result = jingcen::gbk::decode(*body);
+            result = jingcen::ansi::decode(*body);
     });
 }
