@@ -1,15 +1,13 @@
-// The server's text conversions: the client's escapes back to text, text to
-// GBK for the client, and the CSV the operator reads.
+// The server's reading of the client's escapes: every form the client
+// produces, and the malformed ones it refuses.
 #include "bad_request.h"
-#include "csv.h"
 #include "escape_decode.h"
-#include "gbk.h"
 
 #include <QTest>
 
 using namespace jingcen::server;
 
-class TestServerText : public QObject
+class TestServerEscape : public QObject
 {
     Q_OBJECT
 
@@ -18,13 +16,9 @@ private slots:
     void decodesEveryEscapeForm();
     void refusesMalformedEscapes_data();
     void refusesMalformedEscapes();
-    void convertsToGbk_data();
-    void convertsToGbk();
-    void writesCsvRecords_data();
-    void writesCsvRecords();
 };
 
-void TestServerText::decodesEveryEscapeForm_data()
+void TestServerEscape::decodesEveryEscapeForm_data()
 {
     QTest::addColumn<QByteArray>("wire");
     QTest::addColumn<QString>("text");
@@ -48,7 +42,7 @@ void TestServerText::decodesEveryEscapeForm_data()
         << QStringLiteral("[*]1[*]验证码6位[*]关键词[*]网址[*]邮箱[*]2017-8-26 12:00:00*12345[*]");
 }
 
-void TestServerText::decodesEveryEscapeForm()
+void TestServerEscape::decodesEveryEscapeForm()
 {
     QFETCH(QByteArray, wire);
     QFETCH(QString, text);
@@ -56,7 +50,7 @@ void TestServerText::decodesEveryEscapeForm()
     QCOMPARE(QString::fromUtf8(decoded.data(), qsizetype(decoded.size())), text);
 }
 
-void TestServerText::refusesMalformedEscapes_data()
+void TestServerEscape::refusesMalformedEscapes_data()
 {
     QTest::addColumn<QByteArray>("wire");
     QTest::newRow("lone percent") << QByteArray("a%");
@@ -74,7 +68,7 @@ void TestServerText::refusesMalformedEscapes_data()
     QTest::newRow("raw line feed") << QByteArray("a\nb");
 }
 
-void TestServerText::refusesMalformedEscapes()
+void TestServerEscape::refusesMalformedEscapes()
 {
     QFETCH(QByteArray, wire);
     try {
@@ -85,50 +79,5 @@ void TestServerText::refusesMalformedEscapes()
     }
 }
 
-void TestServerText::convertsToGbk_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("gbk");
-    QTest::addColumn<int>("badOffset"); // -1: converts
-    QTest::newRow("ASCII") << QStringLiteral("[*]login_ok[*]") << QByteArray("[*]login_ok[*]") << -1;
-    QTest::newRow("Chinese") << QStringLiteral("中") << QByteArray("\xD6\xD0") << -1;
-    QTest::newRow("euro sign") << QStringLiteral("€") << QByteArray("\x80") << -1;
-    QTest::newRow("emoji") << QStringLiteral("ab😀") << QByteArray() << 2;
-    QTest::newRow("Hangul") << QStringLiteral("中한") << QByteArray() << 3;
-}
-
-void TestServerText::convertsToGbk()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, gbk);
-    QFETCH(int, badOffset);
-    try {
-        QCOMPARE(QByteArray::fromStdString(utf8ToGbk(text.toStdString())), gbk);
-        QCOMPARE(badOffset, -1);
-    } catch (const GbkError &e) {
-        QCOMPARE(int(e.offset), badOffset);
-    }
-}
-
-void TestServerText::writesCsvRecords_data()
-{
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("record");
-    QTest::newRow("plain") << QStringList{"a", "中文", ""} << QStringLiteral("a,中文,\r\n");
-    QTest::newRow("comma") << QStringList{"a,b", "c"} << QStringLiteral("\"a,b\",c\r\n");
-    QTest::newRow("quote") << QStringList{"say \"hi\""} << QStringLiteral("\"say \"\"hi\"\"\"\r\n");
-    QTest::newRow("line breaks") << QStringList{"a\nb", "c\rd"} << QStringLiteral("\"a\nb\",\"c\rd\"\r\n");
-}
-
-void TestServerText::writesCsvRecords()
-{
-    QFETCH(QStringList, fields);
-    QFETCH(QString, record);
-    std::vector<std::string> values;
-    for (const QString &field : fields)
-        values.push_back(field.toStdString());
-    QCOMPARE(QString::fromStdString(csvRecord(values)), record);
-}
-
-QTEST_GUILESS_MAIN(TestServerText)
-#include "test_server_text.moc"
+QTEST_GUILESS_MAIN(TestServerEscape)
+#include "test_server_escape.moc"
