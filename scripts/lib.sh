@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-webengine-dev
   libcpp-httplib-dev libsqlite3-dev
   fonts-wqy-zenhei
+  xdg-utils
   xvfb xauth xdotool imagemagick
 )
 

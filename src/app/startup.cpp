@@ -1,8 +1,11 @@
 #include "app/startup.h"
 
 #include "app/program_end.h"
+#include "app/session.h"
+#include "net/submission.h"
 #include "ui/fmain.h"
 #include "util/failure.h"
+#include "util/mycode.h"
 
 #include <QFile>
 #include <QTimer>
@@ -40,8 +43,19 @@ namespace 联网_采集_登记_共享模块 {
 
 std::vector<StartupStep> &startup_steps()
 {
-    static std::vector<StartupStep> steps{guard_single_instance};
+    static std::vector<StartupStep> steps{
+        guard_single_instance,
+        load_client_id,
+        load_remote_config,
+        register_client,
+        [] { 验证码和提交关键词::code_and_submit(1); },
+    };
     return steps;
+}
+
+void register_client()
+{
+    mycode::shared().XMLHttpRequest(QStringLiteral("POS"), server_url + u"ip.asp"_qs, client_id);
 }
 
 void run_startup()

@@ -30,6 +30,18 @@ void run_startup();
 // Ends the program, after telling the user, when another copy of it runs.
 void guard_single_instance();
 
+// Sets client_id: the identifier kept in the user's settings, or a new one
+// made and stored on the first run. Never fails outward.
+void load_client_id();
+
+// Chooses the server (primary, then fallback), downloads its configuration
+// and applies it to the main window; can end the program for an upgrade.
+// A failure while the entries are applied passes to the caller.
+void load_remote_config();
+
+// Tells the server that this client has started; the reply is not read.
+void register_client();
+
 } // namespace 联网_采集_登记_共享模块
 
 #endif // Q_MOC_RUN

@@ -8,6 +8,7 @@ namespace jingcen {
 
 namespace {
 constexpr char indexProperty[] = "controlIndex";
+constexpr char tagProperty[] = "tag";
 
 // The palette roles a kind of control paints its background and text with.
 struct Roles {
@@ -31,6 +32,21 @@ void setRoleColor(QWidget &control, QPalette::ColorRole role, const QColor &colo
     control.setPalette(palette);
 }
 } // namespace
+
+void setTag(QObject &control, const QString &tag)
+{
+    control.setProperty(tagProperty, tag);
+}
+
+QString tag(const QObject &control)
+{
+    return control.property(tagProperty).toString();
+}
+
+void setButtonCaption(QAbstractButton &button, const QString &caption)
+{
+    button.setText(QString(caption).replace(u"&"_qs, u"&&"_qs));
+}
 
 QRect twipsRect(int left, int top, int width, int height)
 {

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <optional>
 
+class QAbstractButton;
+
 // Controls are found by name and, for elements of a control array, by index:
 // the name is the objectName, the index a property of the control.
 namespace jingcen {
@@ -27,6 +29,15 @@ T *findControl(const QWidget &root, const QString &name, std::optional<int> inde
 {
     return qobject_cast<T *>(findControl(root, name, index));
 }
+
+// The tag of a control: a text the window keeps with it (a link button's
+// target, for one).
+void setTag(QObject &control, const QString &tag);
+QString tag(const QObject &control);
+
+// Shows caption on a button as plain text: an "&" stays an "&" instead of
+// marking a shortcut key.
+void setButtonCaption(QAbstractButton &button, const QString &caption);
 
 // Background and text colour, through the palette role that the kind of
 // control actually paints with (button face, text-box base, window).

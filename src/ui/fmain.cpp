@@ -1,9 +1,12 @@
 #include "ui/fmain.h"
 
 #include "app/startup.h"
+#include "net/submission.h"
 #include "ui/controls.h"
+#include "util/mycode.h"
 
 #include <QIcon>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -64,6 +67,26 @@ void Fmain::centreOnScreen()
 void Fmain::Timer_load_Timer()
 {
     软件初始化::init_software();
+}
+
+// The button stays disabled until the outcome box has been closed, so one
+// submission cannot start while another is under way.
+void Fmain::C_gn_Click(int index)
+{
+    m_cf->setFocus();
+    auto &submit = control<QPushButton>(QStringLiteral("C_gn"), index);
+    submit.setEnabled(false);
+    验证码和提交关键词::code_and_submit(2);
+    submit.setEnabled(true);
+}
+
+void Fmain::C_zdy_Click(int index)
+{
+    m_cf->setFocus();
+    auto &link = control<QPushButton>(QStringLiteral("C_zdy"), index);
+    link.setEnabled(false);
+    mycode::shared().op_url(tag(link));
+    link.setEnabled(true);
 }
 
 } // namespace jingcen

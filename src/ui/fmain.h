@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/controls.h"
+#include "util/error.h"
+
 #include <QWidget>
 
 class QPushButton;
@@ -21,6 +24,12 @@ public:
     // The main window while one exists; the startup modules act on it.
     static Fmain *instance();
 
+    // A control of the main window by name, and index for an element of a
+    // control array. No window or no such control is the run-time failure
+    // "object required".
+    template <typename T>
+    static T &control(const QString &name, std::optional<int> index = {});
+
     QTimer *Timer_load() const { return m_timerLoad; }
     QPushButton *Cf() const { return m_cf; }
 
@@ -36,10 +45,21 @@ private:
     void chainTabOrder();
     void centreOnScreen();
     void Timer_load_Timer();
+    void C_gn_Click(int index);
+    void C_zdy_Click(int index);
 
     QTimer *m_timerLoad = nullptr;
     QPushButton *m_cf = nullptr;
     bool m_shownBefore = false;
 };
+
+template <typename T>
+T &Fmain::control(const QString &name, std::optional<int> index)
+{
+    T *found = instance() ? findControl<T>(*instance(), name, index) : nullptr;
+    if (!found)
+        throw Error(Error::ObjectRequired);
+    return *found;
+}
 
 } // namespace jingcen

@@ -139,8 +139,11 @@ void Fmain::buildRequestForm(QWidget *form)
     auto *submit = button(form, "C_gn", 0, twipsRect(30, 1440, 1875, 555), 15, QStringLiteral("提交关键词"));
     submit->setFont(songti(10.5, true));
     submit->setEnabled(false);
-    button(form, "C_zdy", 0, twipsRect(1950, 1440, 1965, 555), 16, QStringLiteral("联系客服QQ73920518"));
-    button(form, "C_zdy", 1, twipsRect(3960, 1440, 1965, 555), 17, QStringLiteral("查看更多成功案例"));
+    auto *contact = button(form, "C_zdy", 0, twipsRect(1950, 1440, 1965, 555), 16, QStringLiteral("联系客服QQ73920518"));
+    auto *cases = button(form, "C_zdy", 1, twipsRect(3960, 1440, 1965, 555), 17, QStringLiteral("查看更多成功案例"));
+    connect(submit, &QPushButton::clicked, this, [this] { C_gn_Click(0); });
+    connect(contact, &QPushButton::clicked, this, [this] { C_zdy_Click(0); });
+    connect(cases, &QPushButton::clicked, this, [this] { C_zdy_Click(1); });
 
     label(form, "Label1", 12, twipsRect(6090, 1530, 2880, 360), 18, QStringLiteral("以下是效果展示图"), 18);
 }

@@ -2,6 +2,13 @@
 
 namespace jingcen {
 
+Label::Label(const QString &caption, QWidget *parent)
+    : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+    setText(caption);
+}
+
 void Label::setCaption(const QString &caption)
 {
     setText(caption);

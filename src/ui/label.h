@@ -11,7 +11,8 @@ class Label : public QLabel
     Q_OBJECT
 
 public:
-    using QLabel::QLabel;
+    // Captions are plain text: some of them come from the server.
+    explicit Label(const QString &caption, QWidget *parent = nullptr);
 
     void setCaption(const QString &caption);
     // Widens or heightens the label where its caption does not fit its

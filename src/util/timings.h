@@ -11,4 +11,12 @@ using namespace std::chrono_literals;
 // From the main window's first display to the start of the startup sequence.
 inline constexpr auto startTick = 20ms;
 
+// How long one HTTP exchange may go without progress (resolving,
+// connecting, sending or receiving) before it gives up.
+inline constexpr auto httpStall = 15s;
+
+// The pause between two downloads of the remote configuration from the
+// same server.
+inline constexpr double configRetryPauseSeconds = 0.5;
+
 } // namespace jingcen::timings

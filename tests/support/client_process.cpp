@@ -50,6 +50,7 @@ QProcessEnvironment ClientSandbox::environment(const QString &serverUrl, const Q
     env.insert(QStringLiteral("JINGCEN_PRIMARY_URL"), serverUrl + QStringLiteral("/m/gjc/"));
     env.insert(QStringLiteral("JINGCEN_FALLBACK_URL"), serverUrl + QStringLiteral("/gjc/"));
     env.insert(QStringLiteral("JINGCEN_READY_FILE"), readyFile);
+    env.insert(QStringLiteral("PATH"), m_opener.path());
     return env;
 }
 

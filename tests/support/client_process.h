@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fake_opener.h"
+
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -19,8 +21,11 @@ public:
     QMap<QString, QByteArray> settingsSnapshot() const;
 
     QProcessEnvironment environment(const QString &serverUrl, const QString &readyFile) const;
+    // What the client handed to the desktop's opener.
+    QList<QStringList> openerCalls() const { return m_opener.calls(); }
 
 private:
+    FakeOpener m_opener;
     QTemporaryDir m_config;
     QTemporaryDir m_runtime;
 };

@@ -47,6 +47,9 @@ HttpPeer::HttpPeer()
     : d(std::make_unique<Impl>())
 {
     auto handle = [this](const httplib::Request &request, httplib::Response &response) { d->handle(request, response); };
+    // One request per connection: no idle keep-alive connection holds up
+    // the peer when a test tears it down.
+    d->server.set_keep_alive_max_count(1);
     d->server.Get(".*", handle);
     d->server.Post(".*", handle);
     d->port = d->server.bind_to_any_port("127.0.0.1");

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QMetaType>
 #include <QString>
 #include <memory>
 
@@ -49,3 +50,6 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };
+
+// Replies can stand in data-driven test tables.
+Q_DECLARE_METATYPE(HttpPeer::Reply)

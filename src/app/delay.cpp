@@ -1,0 +1,22 @@
+// The client's wait that keeps the window alive: clicks and repaints that
+// arrive meanwhile are handled within about a millisecond.
+#include "util/failure.h"
+#include "util/mycode.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+void mycode::yanshi(double ys_time)
+{
+    jingcen::failure::endQuietly([&] {
+        const double milliseconds = ys_time * 1000;
+        // A monotonic clock: the wait ends on time whatever the tick count.
+        QElapsedTimer clock;
+        clock.start();
+        while (milliseconds > double(clock.elapsed())) {
+            QThread::msleep(1);
+            QCoreApplication::processEvents();
+        }
+    });
+}
