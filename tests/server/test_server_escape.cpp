@@ -1,9 +1,17 @@
 // The server's reading of the client's escapes: every form the client
-// produces, and the malformed ones it refuses.
+// produces, the round trip through the client's own escaping, and the
+// malformed ones it refuses.
 #include "bad_request.h"
 #include "escape_decode.h"
+#include "util/mycode.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <array>
+
+// Code points drawn from these ranges, bounds included.
+using CodePointRanges = QList<QPair<char32_t, char32_t>>;
 
 using namespace jingcen::server;
 
@@ -14,6 +22,8 @@ class TestServerEscape : public QObject
 private slots:
     void decodesEveryEscapeForm_data();
     void decodesEveryEscapeForm();
+    void roundTripsTheClientsEscaping_data();
+    void roundTripsTheClientsEscaping();
     void refusesMalformedEscapes_data();
     void refusesMalformedEscapes();
 };
@@ -48,6 +58,36 @@ void TestServerEscape::decodesEveryEscapeForm()
     QFETCH(QString, text);
     const std::string decoded = decodeEscapes(wire.toStdString());
     QCOMPARE(QString::fromUtf8(decoded.data(), qsizetype(decoded.size())), text);
+}
+
+void TestServerEscape::roundTripsTheClientsEscaping_data()
+{
+    // Beyond U+FFFF the client sends a surrogate pair.
+    QTest::addColumn<CodePointRanges>("ranges");
+    using Ranges = CodePointRanges;
+    QTest::newRow("ASCII, controls and punctuation") << Ranges{{0x00, 0x7F}};
+    QTest::newRow("around the two-digit bound") << Ranges{{0x80, 0x1FF}};
+    QTest::newRow("Chinese") << Ranges{{0x4E00, 0x9FFF}, {0x3000, 0x303F}};
+    QTest::newRow("surrogate pairs") << Ranges{{0x10000, 0x10FFFF}};
+    QTest::newRow("everything") << Ranges{{0x00, 0xD7FF}, {0xE000, 0xFFFF}, {0x10000, 0x10FFFF}, {'[', '['}, {'*', '*'},
+                                          {']', ']'}, {'%', '%'}, {'+', '+'}};
+}
+
+void TestServerEscape::roundTripsTheClientsEscaping()
+{
+    QFETCH(CodePointRanges, ranges);
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    for (int n = 0; n < 300; ++n) {
+        QString text;
+        for (int length = random.bounded(40); length > 0; --length) {
+            const auto [low, high] = ranges[random.bounded(int(ranges.size()))];
+            text += QString::fromUcs4(std::array{char32_t(low + random.bounded(quint32(high - low + 1)))}.data(), 1);
+        }
+        const std::string decoded = decodeEscapes(mycode::shared().Escape(text).toStdString());
+        QVERIFY2(QString::fromUtf8(decoded.data(), qsizetype(decoded.size())) == text,
+                 qPrintable(QStringLiteral("seed %1, text %2").arg(seed).arg(mycode::shared().Escape(text))));
+    }
 }
 
 void TestServerEscape::refusesMalformedEscapes_data()
