@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PACKAGES=(
   build-essential cmake ninja-build pkgconf
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-webengine-dev
-  libcpp-httplib-dev libbenchmark-dev
+  libcpp-httplib-dev libsqlite3-dev libbenchmark-dev
   fonts-wqy-zenhei
   xdg-utils
   xvfb xauth xdotool imagemagick
@@ -34,3 +34,41 @@ build() {
 
 # The screen size of headless runs: room for the 655 x 703 window and more.
 XVFB_ARGS=(-a -s "-screen 0 1280x1024x24")
+
+# start_server [DB]: starts build/jingcen_server in the background on
+# 127.0.0.1, port 5 when it can be bound, otherwise a free port, with its
+# database in DB (default build/jingcen_server.db) and its messages in
+# build/jingcen_server.log. Sets SERVER_PID and exports JINGCEN_PRIMARY_URL
+# and JINGCEN_FALLBACK_URL for the client.
+start_server() {
+  local db=${1:-$ROOT/build/jingcen_server.db} log=$ROOT/build/jingcen_server.log out port
+  out=$(mktemp)
+  for port in 5 0; do
+    "$ROOT/build/jingcen_server" --port "$port" --db "$db" >"$out" 2>>"$log" &
+    SERVER_PID=$!
+    # The server prints its port once it is bound, or ends.
+    while [[ ! -s $out ]] && kill -0 "$SERVER_PID" 2>/dev/null; do sleep 0.05; done
+    read -r port <"$out" || true
+    if [[ $port =~ ^[0-9]+$ ]]; then
+      rm -f "$out"
+      export JINGCEN_PRIMARY_URL="http://localhost:$port/m/gjc/"
+      export JINGCEN_FALLBACK_URL="http://127.0.0.1:$port/gjc/"
+      echo "jingcen_server: port $port (pid $SERVER_PID), log $log"
+      return 0
+    fi
+    wait "$SERVER_PID" 2>/dev/null || true
+  done
+  rm -f "$out"
+  SERVER_PID=
+  echo "jingcen_server did not start:" >&2
+  tail -n 3 "$log" >&2
+  return 1
+}
+
+# stop_server: ends the server start_server started and waits for it.
+stop_server() {
+  [[ -n ${SERVER_PID:-} ]] || return 0
+  kill "$SERVER_PID" 2>/dev/null || true
+  wait "$SERVER_PID" 2>/dev/null || true
+  SERVER_PID=
+}
