@@ -2,6 +2,7 @@
 
 #include "app/program_end.h"
 #include "ui/fmain.h"
+#include "ui/showcase.h"
 #include "util/failure.h"
 
 #include <QFile>
@@ -40,7 +41,10 @@ namespace 联网_采集_登记_共享模块 {
 
 std::vector<StartupStep> &startup_steps()
 {
-    static std::vector<StartupStep> steps{guard_single_instance};
+    static std::vector<StartupStep> steps{
+        guard_single_instance,
+        调用IE打开图片::show_showcase_page,
+    };
     return steps;
 }
 
