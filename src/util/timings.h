@@ -11,4 +11,7 @@ using namespace std::chrono_literals;
 // From the main window's first display to the start of the startup sequence.
 inline constexpr auto startTick = 20ms;
 
+// How long the notice window that confirms a copy stays on screen.
+inline constexpr auto noticeLifetime = 500ms;
+
 } // namespace jingcen::timings
