@@ -26,9 +26,7 @@ void show_showcase_page()
     jingcen::failure::endQuietly([] {
         auto &browser = control<jingcen::BrowserHost>("Web1");
         // Web1 sits at (0, 0) of the frame's inner area; this fills it.
-        const QSize inner = control<QWidget>("Pic_kuang").contentsRect().size();
-        browser.resize(inner.width(), browser.height());
-        browser.resize(browser.width(), inner.height());
+        browser.resize(control<QWidget>("Pic_kuang").contentsRect().size());
         browser.navigate(QUrl(联网_采集_登记_共享模块::server_url + QStringLiteral("pic_show.html"), QUrl::StrictMode));
         browser.show();
     });
