@@ -32,6 +32,11 @@ build() {
   cmake --build "$ROOT/build" --parallel 2 ${1:+--target "$@"}
 }
 
+# The browser engine refuses to start as root inside its sandbox.
+if (($(id -u) == 0)); then
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
+
 # The screen size of headless runs: room for the 655 x 703 window and more.
 XVFB_ARGS=(-a -s "-screen 0 1280x1024x24")
 

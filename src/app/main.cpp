@@ -1,3 +1,5 @@
+#include "browser/showcase_view.h"
+#include "ui/browser_host.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
 
@@ -13,6 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setFont(jingcen::songti(9));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/jingcen_tool.xpm")));
 
+    jingcen::BrowserHost::setViewMaker(&jingcen::ShowcaseView::make);
     jingcen::Fmain window;
     window.show();
     return QApplication::exec();

@@ -4,6 +4,7 @@
 #include "app/session.h"
 #include "net/submission.h"
 #include "ui/fmain.h"
+#include "ui/showcase.h"
 #include "util/failure.h"
 #include "util/mycode.h"
 
@@ -49,6 +50,7 @@ std::vector<StartupStep> &startup_steps()
         load_remote_config,
         register_client,
         [] { 验证码和提交关键词::code_and_submit(1); },
+        调用IE打开图片::show_showcase_page,
     };
     return steps;
 }

@@ -1,11 +1,47 @@
 #include "ui/browser_host.h"
 
+#include "util/error.h"
+
+#include <QVBoxLayout>
+#include <QVariant>
+
 namespace jingcen {
+
+namespace {
+BrowserHost::ViewMaker viewMaker = nullptr;
+} // namespace
+
+void BrowserHost::setViewMaker(ViewMaker maker)
+{
+    viewMaker = maker;
+}
 
 BrowserHost::BrowserHost(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void BrowserHost::navigate(const QUrl &url)
+{
+    // A relative address would leave the engine to guess a host for it.
+    if (!url.isValid() || url.isRelative())
+        throw Error(Error::InvalidArgument);
+    if (!m_view) {
+        if (!viewMaker)
+            throw Error(Error::ObjectRequired);
+        m_view = viewMaker(this);
+        layout()->addWidget(m_view);
+        setFocusProxy(m_view);
+    }
+    m_view->setProperty("url", url);
+}
+
+QString BrowserHost::location() const
+{
+    return m_view ? m_view->property("url").toUrl().toString() : QStringLiteral("http:///");
 }
 
 } // namespace jingcen

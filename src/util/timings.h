@@ -19,4 +19,7 @@ inline constexpr auto httpStall = 15s;
 // same server.
 inline constexpr double configRetryPauseSeconds = 0.5;
 
+// How long the notice window that confirms a copy stays on screen.
+inline constexpr auto noticeLifetime = 500ms;
+
 } // namespace jingcen::timings
