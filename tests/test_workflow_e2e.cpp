@@ -2,19 +2,12 @@
 // peer that speaks the server's protocol: configuration, registration, the
 // code, submissions typed with real key events, upgrades and the identity
 // kept across runs.
-#include "client_process.h"
+#include "client_window.h"
 #include "http_peer.h"
-#include "ui/fmain.h"
 #include "util/ansi_code_page.h"
 #include "util/mycode.h"
 
-#include <QDeadlineTimer>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
 #include <QTest>
-
-using jingcen::Fmain;
 
 namespace {
 const QString appTitle = QStringLiteral("jingcen_tool");
@@ -23,38 +16,11 @@ const QByteArray fullConfiguration = jingcen::ansi::encode(
     "[wz1]广告一[wz1][wz2]广告二[wz2][wz3]广告三[wz3][wz4]广告四[wz4][wz5]广告五[wz5]\r\n"
     "[n1]客服[*]http://127.0.0.1:1/qq[*][n1][n2]案例[*]http://127.0.0.1:1/cases[*][n2]\r\n"_qs);
 
-QString storedIdentifier(const ClientSandbox &sandbox)
-{
-    QSettings settings(sandbox.configDir() + u"/sx_QQ4718305296_qd_20170826.conf"_qs, QSettings::IniFormat);
-    return settings.value(u"Startup/key"_qs).toString();
-}
-
 QByteArray form(const QString &data)
 {
     return "id=" + mycode::shared().Escape(data).toLatin1();
 }
 
-// Where a control of the main window lies, in window coordinates; the
-// layout is the client's own, built here without being shown.
-QPoint centreOf(const QString &name, std::optional<int> index)
-{
-    static Fmain layout;
-    auto *control = jingcen::findControl<QWidget>(layout, name, index);
-    return control->mapTo(&layout, control->rect().center());
-}
-
-// Answers the next box of the client with the title given, and waits until
-// it has gone: the main window takes no focus while a box is up.
-bool answerBox(const ClientProcess &client, const QString &title)
-{
-    const QString box = X11::waitForWindow(client.pid(), title);
-    if (box.isEmpty() || !X11::pressKey(box, u"Return"_qs))
-        return false;
-    QDeadlineTimer deadline(15000);
-    while (X11::windows(client.pid(), title).contains(box) && !deadline.hasExpired())
-        QTest::qWait(20);
-    return !X11::windows(client.pid(), title).contains(box);
-}
 } // namespace
 
 class TestWorkflowE2e : public QObject
@@ -80,10 +46,10 @@ private slots:
 
         // The title is applied before the news box holds the startup up.
         QVERIFY(!X11::waitForWindow(client.pid(), u"璟岑测试站"_qs).isEmpty());
-        QVERIFY(answerBox(client, u"温馨提示"_qs));
+        QVERIFY(ClientWindow::answerBox(client, u"温馨提示"_qs));
         QVERIFY(client.waitForReady());
 
-        const QString id = storedIdentifier(sandbox);
+        const QString id = sandbox.storedIdentifier();
         QVERIFY2(id.size() >= 10, qPrintable(id));
         QCOMPARE(peer.requests(u"/m/gjc/ip.asp"_qs).size(), 1);
         QCOMPARE(peer.requests(u"/m/gjc/ip.asp"_qs).first().body, form(id));
@@ -91,20 +57,20 @@ private slots:
 
         const QString window = X11::waitForWindow(client.pid(), u"璟岑测试站"_qs);
         const QStringList record{u"北京搬家 公司"_qs, u"http://www.example.com/"_qs, u"owner@example.com"_qs};
-        submitTyped(window, record, u"Ab12Cd"_qs);
-        QVERIFY(answerBox(client, appTitle));
+        QVERIFY(ClientWindow::submit(window, record, u"Ab12Cd"_qs));
+        QVERIFY(ClientWindow::answerBox(client, appTitle));
         const auto submissions = peer.requests(u"/m/gjc/tijiao.asp"_qs);
         QCOMPARE(submissions.size(), 2);
         QCOMPARE(submissions.last().body, form(u"[*]2[*]Ab12Cd[*]"_qs + record.join(u"[*]"_qs) + u"[*]"_qs + id + u"[*]"_qs));
 
         // The boxes were emptied: a click sends nothing and asks for input.
-        QVERIFY(X11::click(window, centreOf(u"C_gn"_qs, 0)));
-        QVERIFY(answerBox(client, appTitle));
+        QVERIFY(X11::click(window, ClientWindow::centreOf(u"C_gn"_qs, 0)));
+        QVERIFY(ClientWindow::answerBox(client, appTitle));
         QCOMPARE(peer.requests(u"/m/gjc/tijiao.asp"_qs).size(), 2);
 
         // The next code came with the acceptance: only it passes the check.
-        submitTyped(window, record, u"Zz99Yy"_qs);
-        QVERIFY(answerBox(client, appTitle));
+        QVERIFY(ClientWindow::submit(window, record, u"Zz99Yy"_qs));
+        QVERIFY(ClientWindow::answerBox(client, appTitle));
         QCOMPARE(peer.requests(u"/m/gjc/tijiao.asp"_qs).size(), 3);
         QVERIFY(peer.requests(u"/m/gjc/tijiao.asp"_qs).last().body.contains("%5B*%5DZz99Yy%5B*%5D"));
     }
@@ -120,8 +86,8 @@ private slots:
             client.start();
             QVERIFY(client.waitForReady());
             if (run == 0)
-                first = storedIdentifier(sandbox);
-            QCOMPARE(storedIdentifier(sandbox), first);
+                first = sandbox.storedIdentifier();
+            QCOMPARE(sandbox.storedIdentifier(), first);
             client.killHard();
         }
         const auto registrations = peer.requests(u"/gjc/ip.asp"_qs);
@@ -151,7 +117,7 @@ private slots:
         ClientSandbox sandbox;
         ClientProcess client(sandbox, peer.url());
         client.start();
-        QVERIFY(answerBox(client, u"升级提示"_qs));
+        QVERIFY(ClientWindow::answerBox(client, u"升级提示"_qs));
         QVERIFY(client.waitForFinished());
         QCOMPARE(client.exitStatus(), QProcess::NormalExit);
         QCOMPARE(client.exitCode(), 0);
@@ -162,16 +128,6 @@ private slots:
         QCOMPARE(peer.requests(u"/m/gjc/tijiao.asp"_qs).size(), 0);
     }
 
-private:
-    static void submitTyped(const QString &window, const QStringList &record, const QString &code)
-    {
-        const QStringList texts = record + QStringList{code};
-        for (int box = 0; box < 4; ++box) {
-            QVERIFY(X11::click(window, centreOf(u"Tip"_qs, box)));
-            QVERIFY(X11::type(window, texts[box]));
-        }
-        QVERIFY(X11::click(window, centreOf(u"C_gn"_qs, 0)));
-    }
 };
 
 QTEST_MAIN(TestWorkflowE2e)

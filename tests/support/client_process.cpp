@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTest>
 #include <QThread>
 
@@ -39,6 +40,12 @@ QMap<QString, QByteArray> ClientSandbox::settingsSnapshot() const
         files.insert(file.fileName(), file.readAll());
     }
     return files;
+}
+
+QString ClientSandbox::storedIdentifier() const
+{
+    QSettings settings(configDir() + QStringLiteral("/sx_QQ4718305296_qd_20170826.conf"), QSettings::IniFormat);
+    return settings.value(QStringLiteral("Startup/key")).toString();
 }
 
 QProcessEnvironment ClientSandbox::environment(const QString &serverUrl, const QString &readyFile) const

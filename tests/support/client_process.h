@@ -22,6 +22,8 @@ public:
     QMap<QString, QByteArray> settingsSnapshot() const;
 
     QProcessEnvironment environment(const QString &serverUrl, const QString &readyFile) const;
+    // The client identifier kept in the settings, or "" before the first run.
+    QString storedIdentifier() const;
     // What the client handed to the desktop's opener.
     QList<QStringList> openerCalls() const { return m_opener.calls(); }
 

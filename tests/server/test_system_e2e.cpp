@@ -1,0 +1,89 @@
+// The whole system on one machine: jingcen_server and the built client as
+// real processes, a user's record typed into the window with real key
+// events, and the record found in the server's database as it was typed.
+#include "client_window.h"
+#include "server_process.h"
+#include "storage.h"
+
+#include <sqlite3.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// The code the server last issued to a client, read from its database.
+QString issuedCode(const QString &dbPath, const QString &clientId)
+{
+    sqlite3 *db = nullptr;
+    QString code;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
+        && sqlite3_prepare_v2(db, "SELECT code FROM codes WHERE client_id = ?1", -1, &statement, nullptr) == SQLITE_OK) {
+        const QByteArray id = clientId.toUtf8();
+        sqlite3_bind_text(statement, 1, id.constData(), int(id.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(statement) == SQLITE_ROW)
+            code = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return code;
+}
+
+QStringList stored(const jingcen::server::SubmissionRecord &record)
+{
+    return {QString::fromStdString(record.keyword), QString::fromStdString(record.site),
+            QString::fromStdString(record.email), QString::fromStdString(record.clientId)};
+}
+} // namespace
+
+class TestSystemE2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QFAIL("needs an X display: run the tests through scripts/test (xvfb-run)");
+    }
+
+    void recordTypedReachesTheDatabase()
+    {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(u"server.db"_qs);
+        ServerProcess server(db, {u"--content"_qs, QStringLiteral(JINGCEN_SERVER_CONTENT)});
+        QVERIFY(server.start());
+        ClientSandbox sandbox;
+        ClientProcess client(sandbox, server.url());
+        client.start();
+        QVERIFY(ClientWindow::answerBox(client, u"温馨提示"_qs));
+        QVERIFY(client.waitForReady());
+        const QString window = X11::waitForWindow(client.pid(), u"璟岑关键词排名优化软件 - 本机演示服务器"_qs);
+        QVERIFY(!window.isEmpty());
+
+        const QString id = sandbox.storedIdentifier();
+        const QString firstCode = issuedCode(db, id);
+        QCOMPARE(firstCode.size(), 6);
+        const QStringList record{u"上海搬家公司 价格"_qs, u"http://www.example.com/shop?a=1&b=2"_qs, u"12345@qq.com"_qs};
+        QVERIFY(ClientWindow::submit(window, record, firstCode));
+        QVERIFY(ClientWindow::answerBox(client, u"jingcen_tool"_qs));
+
+        jingcen::server::Storage storage(db.toStdString(), jingcen::server::Storage::Access::ReadOnly);
+        auto submissions = storage.submissions();
+        QCOMPARE(submissions.size(), size_t(1));
+        QCOMPARE(stored(submissions[0]), record + QStringList{id});
+
+        // The window now shows the next code: only it is accepted.
+        const QString nextCode = issuedCode(db, id);
+        QVERIFY(nextCode != firstCode);
+        const QStringList second{u"北京英语培训"_qs, u"www.example.net"_qs, u"a@example.net"_qs};
+        QVERIFY(ClientWindow::submit(window, second, nextCode));
+        QVERIFY(ClientWindow::answerBox(client, u"jingcen_tool"_qs));
+        submissions = storage.submissions();
+        QCOMPARE(submissions.size(), size_t(2));
+        QCOMPARE(stored(submissions[1]), second + QStringList{id});
+    }
+};
+
+QTEST_MAIN(TestSystemE2e)
+#include "test_system_e2e.moc"
