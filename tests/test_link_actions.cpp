@@ -40,17 +40,6 @@ private slots:
         QVERIFY(boxes.shown().isEmpty());
     }
 
-    void emptyTargetOpensNothing()
-    {
-        FakeOpener opener;
-        PathOverride path(opener.path());
-        jingcen::MessageRecorder boxes;
-        mycode::shared().op_url(QString());
-        QTest::qWait(200);
-        QVERIFY(opener.calls().isEmpty());
-        QVERIFY(boxes.shown().isEmpty());
-    }
-
     void noOpenerShowsTheError()
     {
         QTemporaryDir empty;

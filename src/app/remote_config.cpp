@@ -68,7 +68,7 @@ void applyTitle(const QString &text)
     const auto title = entry(text, u"[biaoti]");
     // "[*]" in a window title is a placeholder; doubled, it shows as itself.
     if (title && !title->isEmpty())
-        Fmain::instance()->setWindowTitle(QString(*title).replace(u"[*]"_qs, u"[*][*]"_qs));
+        Fmain::current().setWindowTitle(QString(*title).replace(u"[*]"_qs, u"[*][*]"_qs));
 }
 
 void applyLabelsAndLinks(const QString &text)

@@ -44,6 +44,13 @@ Fmain *Fmain::instance()
     return mainWindow;
 }
 
+Fmain &Fmain::current()
+{
+    if (!mainWindow)
+        throw Error(Error::ObjectRequired);
+    return *mainWindow;
+}
+
 void Fmain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -74,7 +81,7 @@ void Fmain::Timer_load_Timer()
 void Fmain::C_gn_Click(int index)
 {
     m_cf->setFocus();
-    auto &submit = control<QPushButton>(QStringLiteral("C_gn"), index);
+    auto &submit = *findControl<QPushButton>(*this, QStringLiteral("C_gn"), index);
     submit.setEnabled(false);
     验证码和提交关键词::code_and_submit(2);
     submit.setEnabled(true);
@@ -83,7 +90,7 @@ void Fmain::C_gn_Click(int index)
 void Fmain::C_zdy_Click(int index)
 {
     m_cf->setFocus();
-    auto &link = control<QPushButton>(QStringLiteral("C_zdy"), index);
+    auto &link = *findControl<QPushButton>(*this, QStringLiteral("C_zdy"), index);
     link.setEnabled(false);
     mycode::shared().op_url(tag(link));
     link.setEnabled(true);

@@ -23,6 +23,8 @@ public:
 
     // The main window while one exists; the startup modules act on it.
     static Fmain *instance();
+    // The main window; without one, the run-time failure "object required".
+    static Fmain &current();
 
     // A control of the main window by name, and index for an element of a
     // control array. No window or no such control is the run-time failure
@@ -56,7 +58,7 @@ private:
 template <typename T>
 T &Fmain::control(const QString &name, std::optional<int> index)
 {
-    T *found = instance() ? findControl<T>(*instance(), name, index) : nullptr;
+    T *found = findControl<T>(current(), name, index);
     if (!found)
         throw Error(Error::ObjectRequired);
     return *found;

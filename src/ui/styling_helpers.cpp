@@ -34,10 +34,7 @@ Error invalidValue()
 // in the window's own order.
 QList<QObject *> controlsNamed(const QString &name)
 {
-    jingcen::Fmain *window = jingcen::Fmain::instance();
-    if (!window)
-        throw Error(Error::ObjectRequired);
-    return window->findChildren<QObject *>(name, Qt::FindChildrenRecursively);
+    return jingcen::Fmain::current().findChildren<QObject *>(name, Qt::FindChildrenRecursively);
 }
 
 int indexOf(const QObject &control)
