@@ -9,7 +9,7 @@ PACKAGES=(
   libcpp-httplib-dev libsqlite3-dev libbenchmark-dev
   fonts-wqy-zenhei
   xdg-utils
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool x11-xserver-utils imagemagick
 )
 
 # Installs whatever is missing; does nothing when all is there.

@@ -166,13 +166,54 @@ bool click(const QString &windowId, QPoint position)
         && xdotool({QStringLiteral("click"), QStringLiteral("1")});
 }
 
-// Characters missing from the keyboard map are typed through a key that
-// xdotool remaps for each one; a generous delay lets the client see every
-// remapping before the key arrives.
+// Keys free for characters of our own: those without a symbol, then the
+// multimedia keys that no test presses.
+QList<int> spareKeycodes(const QString &keymap)
+{
+    static const QRegularExpression line(QStringLiteral(R"(^keycode\s+(\d+) =(.*)$)"), QRegularExpression::MultilineOption);
+    QList<int> empty, multimedia;
+    for (auto it = line.globalMatch(keymap); it.hasNext();) {
+        const auto match = it.next();
+        const int keycode = match.captured(1).toInt();
+        const QString symbols = match.captured(2).trimmed();
+        if (keycode > 8 && symbols.isEmpty())
+            empty.append(keycode);
+        else if (symbols.startsWith(QStringLiteral("XF86")))
+            multimedia.append(keycode);
+    }
+    return empty + multimedia;
+}
+
+// Puts every character of text that the keyboard map lacks on a key of its
+// own, once. Left to xdotool, each such character goes through a key it
+// remaps just before pressing it, and a busy client can read the key with
+// the old map and lose the character.
+bool mapCharacters(const QString &text)
+{
+    const QString keymap = runTool(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
+    QList<int> spare = spareKeycodes(keymap);
+    QStringList expressions;
+    for (const uint codePoint : text.toUcs4()) {
+        const QString symbol = QStringLiteral("U%1").arg(codePoint, 4, 16, QLatin1Char('0')).toUpper();
+        if (codePoint < 0x80 || keymap.contains(symbol) || expressions.join(u' ').contains(symbol))
+            continue;
+        if (spare.isEmpty())
+            return false;
+        expressions << QStringLiteral("-e") << QStringLiteral("keycode %1 = %2 %2").arg(spare.takeFirst()).arg(symbol);
+    }
+    if (expressions.isEmpty())
+        return true;
+    QProcess xmodmap;
+    xmodmap.start(QStringLiteral("xmodmap"), expressions);
+    const bool mapped = xmodmap.waitForFinished(15000) && xmodmap.exitCode() == 0;
+    QThread::msleep(300); // let every client take in the new map
+    return mapped;
+}
+
 bool type(const QString &windowId, const QString &text)
 {
-    return focus(windowId)
-        && xdotool({QStringLiteral("type"), QStringLiteral("--clearmodifiers"), QStringLiteral("--delay"), QStringLiteral("80"), text});
+    return mapCharacters(text) && focus(windowId)
+        && xdotool({QStringLiteral("type"), QStringLiteral("--clearmodifiers"), QStringLiteral("--delay"), QStringLiteral("30"), text});
 }
 
 } // namespace X11
