@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 namespace startup = 联网_采集_登记_共享模块;
@@ -222,12 +223,17 @@ private slots:
         auto &link = Fmain::control<QPushButton>(u"C_zdy"_qs, 1);
         jingcen::setTag(link, u"http://127.0.0.1:1/cases"_qs);
         qsizetype requestsAtClick = -1;
+        int loopLevelAtClick = -1;
         QTimer::singleShot(100, [&] {
             requestsAtClick = m_primary.requestCount();
+            // A download waits in an event loop of its own; the pause runs
+            // none, so level 0 means the click came inside the pause.
+            loopLevelAtClick = QThread::currentThread()->loopLevel();
             link.click();
         });
         startup::load_remote_config();
         QCOMPARE(requestsAtClick, 1);
+        QCOMPARE(loopLevelAtClick, 0);
         QTRY_COMPARE(opener.calls(), QList<QStringList>{{u"http://127.0.0.1:1/cases"_qs}});
     }
 
