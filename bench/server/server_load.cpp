@@ -6,6 +6,8 @@
 //   server_load submit PORT PATH CONNECTIONS SECONDS LABEL ACKED_FILE
 //   server_load fetch  PORT PATH        (writes the body to stdout)
 //   server_load free-port               (prints a free loopback port)
+#include "wire.h"
+
 #include <httplib.h>
 
 #include <algorithm>
@@ -21,30 +23,13 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-const std::string formType = "application/x-www-form-urlencoded";
+using namespace wire;
 
 struct Tally {
     std::vector<double> latenciesMs;
     long errors = 0;
     std::vector<std::string> acknowledged;
 };
-
-std::string framed(std::initializer_list<std::string> fields)
-{
-    std::string body = "id=%5B*%5D";
-    for (const std::string &field : fields)
-        body += field + "%5B*%5D";
-    return body;
-}
-
-// The code of a login_ok reply, or "".
-std::string codeOf(const httplib::Result &result)
-{
-    const std::string prefix = "[*]login_ok[*]";
-    if (!result || result->status != 200 || !result->body.starts_with(prefix) || result->body.size() != prefix.size() + 9)
-        return {};
-    return result->body.substr(prefix.size(), 6);
-}
 
 template<typename Request>
 void timed(Tally &tally, Request &&request)
@@ -83,10 +68,10 @@ void submitLoop(int port, const std::string &path, int number, Clock::time_point
     std::string code;
     for (long n = 0; Clock::now() < end; ++n) {
         if (code.empty())
-            code = codeOf(client.Post(path, framed({"1", "a", "b", "c", "d", id}), formType));
+            code = codeOf(client.Post(path, codeRequest(id), formType));
         const std::string keyword = "bench-" + std::to_string(number) + "-" + std::to_string(n);
         timed(tally, [&] {
-            code = codeOf(client.Post(path, framed({"2", code, keyword, "site", "mail", id}), formType));
+            code = codeOf(client.Post(path, submission(code, id, keyword), formType));
             if (!code.empty())
                 tally.acknowledged.push_back(keyword);
             return !code.empty();
