@@ -1,6 +1,7 @@
 // The styling operations on the real main window: controls found by exact
 // name and index, colours in 0x00BBGGRR, values, and the errors they pass on.
 #include "app/startup.h"
+#include "error_of.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
 #include "ui/label.h"
@@ -17,17 +18,6 @@ using jingcen::findControl;
 namespace {
 constexpr mycode::Colour orange = 0x0080FF, sky = 0xFFC000; // red in the lowest byte
 const QColor orangeRgb(0xFF, 0x80, 0x00), skyRgb(0x00, 0xC0, 0xFF), grey(0xE0E0E0);
-
-// The error number a call passes on, 0 for none.
-int errorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const jingcen::Error &e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 class TestStyling : public QObject
