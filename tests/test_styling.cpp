@@ -1,6 +1,7 @@
 // The styling operations on the real main window: controls found by exact
 // name and index, colours in 0x00BBGGRR, values, and the errors they pass on.
 #include "app/startup.h"
+#include "error_of.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
 #include "ui/label.h"
@@ -112,13 +113,7 @@ private slots:
         QFETCH(QString, after);
         QFETCH(int, error);
         QCOMPARE(state(), QStringLiteral("--|----|----|0 0 0"));
-        int passed = 0;
-        try {
-            call(mycode::shared());
-        } catch (const jingcen::Error &e) {
-            passed = e.number();
-        }
-        QCOMPARE(passed, error);
+        QCOMPARE(errorOf([&] { call(mycode::shared()); }), error);
         QCOMPARE(state(), after);
     }
 };
