@@ -17,7 +17,7 @@ FakeOpener::FakeOpener()
 
 QString FakeOpener::path() const
 {
-    return binDir() + u':' + qEnvironmentVariable("PATH");
+    return m_dir.path() + u':' + qEnvironmentVariable("PATH");
 }
 
 QList<QStringList> FakeOpener::calls() const

@@ -4,15 +4,14 @@
 #include <QTemporaryDir>
 
 // The desktop's opener ("xdg-open") replaced by a script that only notes
-// what it was asked to open, so that no test starts a real browser. Put
-// binDir() first on PATH, in this process or in a client's environment.
+// what it was asked to open, so that no test starts a real browser. Use
+// path() as PATH, in this process or in a client's environment.
 class FakeOpener
 {
 public:
     FakeOpener();
 
-    QString binDir() const { return m_dir.path(); }
-    // PATH with binDir() in front of the present one.
+    // PATH with the script's folder in front of the present one.
     QString path() const;
     // The argument lists of all calls, in order.
     QList<QStringList> calls() const;

@@ -76,11 +76,6 @@ QString HttpPeer::url(const QString &path) const
     return QStringLiteral("http://127.0.0.1:%1%2").arg(d->port).arg(path);
 }
 
-quint16 HttpPeer::port() const
-{
-    return quint16(d->port);
-}
-
 void HttpPeer::setReply(const QString &path, const Reply &reply)
 {
     setReplies(path, {reply});

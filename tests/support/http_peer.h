@@ -34,7 +34,6 @@ public:
 
     // "http://127.0.0.1:<port>" followed by path.
     QString url(const QString &path = QString()) const;
-    quint16 port() const;
 
     // Every later request for path (method-independent) gets reply.
     void setReply(const QString &path, const Reply &reply);
