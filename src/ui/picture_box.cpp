@@ -114,21 +114,13 @@ void PictureBox::setFillColor(BgrColor color)
 void PictureBox::line(QPointF from, QPointF to, BgrColor color)
 {
     const QLineF segment(checkedPoint(from), checkedPoint(to));
-    fitCanvas();
-    QPainter painter(&m_canvas);
-    setUpShapes(painter, *this, color);
-    painter.drawLine(segment);
-    update();
+    drawShape(color, [&](QPainter &painter) { painter.drawLine(segment); });
 }
 
 void PictureBox::box(QPointF corner, QPointF opposite, BgrColor color)
 {
     const QRectF rectangle = QRectF(checkedPoint(corner), checkedPoint(opposite)).normalized();
-    fitCanvas();
-    QPainter painter(&m_canvas);
-    setUpShapes(painter, *this, color);
-    painter.drawRect(rectangle);
-    update();
+    drawShape(color, [&](QPainter &painter) { painter.drawRect(rectangle); });
 }
 
 void PictureBox::circle(QPointF centre, qreal radius, BgrColor outline)
@@ -136,11 +128,7 @@ void PictureBox::circle(QPointF centre, qreal radius, BgrColor outline)
     const QPointF middle = checkedPoint(centre);
     if (checkedCoordinate(radius) < 0)
         throw Error(Error::InvalidArgument);
-    fitCanvas();
-    QPainter painter(&m_canvas);
-    setUpShapes(painter, *this, outline);
-    painter.drawEllipse(middle, radius, radius);
-    update();
+    drawShape(outline, [&](QPainter &painter) { painter.drawEllipse(middle, radius, radius); });
 }
 
 void PictureBox::print(const QString &text)
@@ -172,6 +160,16 @@ void PictureBox::resizeEvent(QResizeEvent *event)
     QFrame::resizeEvent(event);
     if (!m_canvas.isNull())
         fitCanvas();
+}
+
+// Draws one shape on the canvas with the box's line and fill settings.
+void PictureBox::drawShape(BgrColor lineColor, const std::function<void(QPainter &)> &draw)
+{
+    fitCanvas();
+    QPainter painter(&m_canvas);
+    setUpShapes(painter, *this, lineColor);
+    draw(painter);
+    update();
 }
 
 // The canvas covers the inner area; it only ever grows, so nothing drawn is

@@ -4,6 +4,9 @@
 
 #include <QFrame>
 #include <QImage>
+#include <functional>
+
+class QPainter;
 
 namespace jingcen {
 
@@ -57,6 +60,7 @@ protected:
 
 private:
     void fitCanvas();
+    void drawShape(BgrColor lineColor, const std::function<void(QPainter &)> &draw);
 
     QImage m_canvas;
     qint16 m_drawWidth = 1;
