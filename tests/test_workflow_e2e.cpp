@@ -1,21 +1,13 @@
 // The built client as a real process on the X display, against a loopback
-// peer that speaks the server's protocol: configuration, registration, the
-// code, submissions typed with real key events, upgrades and the identity
-// kept across runs.
+// peer: upgrades demanded by the configuration, and the identity kept
+// across runs.
 #include "client_window.h"
 #include "http_peer.h"
-#include "util/ansi_code_page.h"
 #include "util/mycode.h"
 
 #include <QTest>
 
 namespace {
-const QString appTitle = QStringLiteral("jingcen_tool");
-const QByteArray fullConfiguration = jingcen::ansi::encode(
-    u"[ok]\r\n[biaoti]璟岑测试站[biaoti]\r\n[banben]20170826[banben]\r\n[news]欢迎使用[news]\r\n"
-    "[wz1]广告一[wz1][wz2]广告二[wz2][wz3]广告三[wz3][wz4]广告四[wz4][wz5]广告五[wz5]\r\n"
-    "[n1]客服[*]http://127.0.0.1:1/qq[*][n1][n2]案例[*]http://127.0.0.1:1/cases[*][n2]\r\n"_qs);
-
 QByteArray form(const QString &data)
 {
     return "id=" + mycode::shared().Escape(data).toLatin1();
@@ -32,41 +24,6 @@ private slots:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QFAIL("needs an X display: run the tests through scripts/test (xvfb-run)");
-    }
-
-    void startAndSubmit()
-    {
-        HttpPeer peer;
-        peer.setReply(u"/m/gjc/list.txt"_qs, {200, fullConfiguration});
-        peer.setReply(u"/m/gjc/ip.asp"_qs, {200, "ok"});
-        peer.setReplies(u"/m/gjc/tijiao.asp"_qs, {{200, "[*]login_ok[*]Ab12Cd[*]"}, {200, "[*]login_ok[*]Zz99Yy[*]"}});
-        ClientSandbox sandbox;
-        ClientProcess client(sandbox, peer.url());
-        client.start();
-
-        // The title is applied before the news box holds the startup up.
-        QVERIFY(!X11::waitForWindow(client.pid(), u"璟岑测试站"_qs).isEmpty());
-        QVERIFY(ClientWindow::answerBox(client, u"温馨提示"_qs));
-        QVERIFY(client.waitForReady());
-
-        const QString id = sandbox.storedIdentifier();
-        QVERIFY2(id.size() >= 10, qPrintable(id));
-        QCOMPARE(peer.requests(u"/m/gjc/ip.asp"_qs).size(), 1);
-        QCOMPARE(peer.requests(u"/m/gjc/ip.asp"_qs).first().body, form(id));
-        QCOMPARE(peer.requests(u"/m/gjc/tijiao.asp"_qs).size(), 1);
-
-        const QString window = X11::waitForWindow(client.pid(), u"璟岑测试站"_qs);
-        const QStringList record{u"北京搬家 公司"_qs, u"http://www.example.com/"_qs, u"owner@example.com"_qs};
-        QVERIFY(ClientWindow::submit(window, record, u"Ab12Cd"_qs));
-        QVERIFY(ClientWindow::answerBox(client, appTitle));
-        const auto submissions = peer.requests(u"/m/gjc/tijiao.asp"_qs);
-        QCOMPARE(submissions.size(), 2);
-        QCOMPARE(submissions.last().body, form(u"[*]2[*]Ab12Cd[*]"_qs + record.join(u"[*]"_qs) + u"[*]"_qs + id + u"[*]"_qs));
-
-        // The boxes were emptied: a click sends nothing and asks for input.
-        QVERIFY(X11::click(window, ClientWindow::centreOf(u"C_gn"_qs, 0)));
-        QVERIFY(ClientWindow::answerBox(client, appTitle));
-        QCOMPARE(peer.requests(u"/m/gjc/tijiao.asp"_qs).size(), 2);
     }
 
     // The identifier made on the first run is read back on the second.

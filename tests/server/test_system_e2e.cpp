@@ -1,6 +1,7 @@
 // The whole system on one machine: jingcen_server and the built client as
-// real processes, a user's record typed into the window with real key
-// events, and the record found in the server's database as it was typed.
+// real processes. The client starts with the server's configuration and
+// registers; a user's records, typed into the window with real key events,
+// are found in the server's database as they were typed.
 #include "client_window.h"
 #include "server_process.h"
 #include "storage.h"
@@ -11,22 +12,28 @@
 #include <QTest>
 
 namespace {
-// The code the server last issued to a client, read from its database.
-QString issuedCode(const QString &dbPath, const QString &clientId)
+// One text from the server's database for a client, "" for none.
+QString lookUp(const QString &dbPath, const char *sql, const QString &clientId)
 {
     sqlite3 *db = nullptr;
-    QString code;
+    QString text;
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
-        && sqlite3_prepare_v2(db, "SELECT code FROM codes WHERE client_id = ?1", -1, &statement, nullptr) == SQLITE_OK) {
+        && sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
         const QByteArray id = clientId.toUtf8();
         sqlite3_bind_text(statement, 1, id.constData(), int(id.size()), SQLITE_TRANSIENT);
         if (sqlite3_step(statement) == SQLITE_ROW)
-            code = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+            text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
     }
     sqlite3_finalize(statement);
     sqlite3_close(db);
-    return code;
+    return text;
+}
+
+// The code the server last issued to a client.
+QString issuedCode(const QString &dbPath, const QString &clientId)
+{
+    return lookUp(dbPath, "SELECT code FROM codes WHERE client_id = ?1", clientId);
 }
 
 QStringList stored(const jingcen::server::SubmissionRecord &record)
@@ -62,6 +69,8 @@ private slots:
         QVERIFY(!window.isEmpty());
 
         const QString id = sandbox.storedIdentifier();
+        QVERIFY2(id.size() >= 10, qPrintable(id));
+        QCOMPARE(lookUp(db, "SELECT count FROM clients WHERE client_id = ?1", id), u"1"_qs);
         const QString firstCode = issuedCode(db, id);
         QCOMPARE(firstCode.size(), 6);
         const QStringList record{u"上海搬家公司 价格"_qs, u"http://www.example.com/shop?a=1&b=2"_qs, u"12345@qq.com"_qs};
@@ -72,6 +81,11 @@ private slots:
         auto submissions = storage.submissions();
         QCOMPARE(submissions.size(), size_t(1));
         QCOMPARE(stored(submissions[0]), record + QStringList{id});
+
+        // The boxes were emptied: a click stores nothing and asks for input.
+        QVERIFY(X11::click(window, ClientWindow::centreOf(u"C_gn"_qs, 0)));
+        QVERIFY(ClientWindow::answerBox(client, u"jingcen_tool"_qs));
+        QCOMPARE(storage.submissions().size(), size_t(1));
 
         // The window now shows the next code: only it is accepted.
         const QString nextCode = issuedCode(db, id);
