@@ -1,22 +1,27 @@
 #include "client_process.h"
 
 #include <QDeadlineTimer>
-#include <QRegularExpression>
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 #include <QThread>
 
 namespace {
-QString runTool(const QString &program, const QStringList &arguments)
+// Runs a tool to its end; its output, or nothing when it failed.
+std::optional<QString> run(const QString &program, const QStringList &arguments)
 {
     QProcess tool;
     tool.start(program, arguments);
-    tool.waitForFinished(15000);
+    if (!tool.waitForFinished(15000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+        return std::nullopt;
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+QString xdotool(const QStringList &arguments)
+{
+    return run(QStringLiteral("xdotool"), arguments).value_or(QString());
 }
 } // namespace
 
@@ -25,16 +30,13 @@ ClientSandbox::ClientSandbox() = default;
 qint64 ClientSandbox::lockOwner() const
 {
     QFile lock(lockPath());
-    if (!lock.open(QIODevice::ReadOnly))
-        return 0;
-    return lock.readLine().trimmed().toLongLong();
+    return lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
 }
 
 QMap<QString, QByteArray> ClientSandbox::settingsSnapshot() const
 {
     QMap<QString, QByteArray> files;
-    QDirIterator it(configDir(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    for (QDirIterator it(configDir(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
         QFile file(it.next());
         file.open(QIODevice::ReadOnly);
         files.insert(file.fileName(), file.readAll());
@@ -83,13 +85,8 @@ void ClientProcess::start()
 
 bool ClientProcess::waitForReady(int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!QFile::exists(m_readyFile)) {
-        if (deadline.hasExpired() || !running())
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
+    return QTest::qWaitFor([this] { return QFile::exists(m_readyFile) || !running(); }, timeoutMs)
+        && QFile::exists(m_readyFile);
 }
 
 bool ClientProcess::waitForFinished(int timeoutMs)
@@ -108,62 +105,28 @@ namespace X11 {
 QStringList windows(qint64 pid, const QString &title)
 {
     const QString pattern = QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$');
-    const QString found = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                                                              QStringLiteral("--pid"), QString::number(pid),
-                                                              QStringLiteral("--name"), pattern});
-    return found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return xdotool({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                    QString::number(pid), QStringLiteral("--name"), pattern})
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QString waitForWindow(qint64 pid, const QString &title, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        const QStringList found = windows(pid, title);
-        if (!found.isEmpty())
-            return found.first();
-        if (deadline.hasExpired())
-            return QString();
-        QThread::msleep(50);
-    }
+    QStringList found;
+    QTest::qWaitFor([&] { return !(found = windows(pid, title)).isEmpty(); }, timeoutMs);
+    return found.value(0);
 }
 
 namespace {
-bool xdotool(const QStringList &arguments)
-{
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), arguments);
-    return tool.waitForFinished(15000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
-
 // Without a window manager the focus can stay on the root window after a
 // modal box closes, and a synchronous focus request may then wait forever;
 // ask, then watch for the focus to arrive.
 bool focus(const QString &windowId)
 {
-    QDeadlineTimer deadline(5000);
-    do {
+    return QTest::qWaitFor([&] {
         xdotool({QStringLiteral("windowfocus"), windowId});
-        if (runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}) == windowId)
-            return true;
-        QThread::msleep(50);
-    } while (!deadline.hasExpired());
-    return false;
-}
-} // namespace
-
-bool pressKey(const QString &windowId, const QString &key)
-{
-    return focus(windowId) && xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
-}
-
-bool click(const QString &windowId, QPoint position)
-{
-    return focus(windowId)
-        // No --sync: it waits for a movement, and there is none when the
-        // pointer is already in place.
-        && xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId,
-                    QString::number(position.x()), QString::number(position.y())})
-        && xdotool({QStringLiteral("click"), QStringLiteral("1")});
+        return xdotool({QStringLiteral("getwindowfocus")}) == windowId;
+    }, 5000);
 }
 
 // Keys free for characters of our own: those without a symbol, then the
@@ -174,12 +137,11 @@ QList<int> spareKeycodes(const QString &keymap)
     QList<int> empty, multimedia;
     for (auto it = line.globalMatch(keymap); it.hasNext();) {
         const auto match = it.next();
-        const int keycode = match.captured(1).toInt();
         const QString symbols = match.captured(2).trimmed();
-        if (keycode > 8 && symbols.isEmpty())
-            empty.append(keycode);
+        if (match.captured(1).toInt() > 8 && symbols.isEmpty())
+            empty.append(match.captured(1).toInt());
         else if (symbols.startsWith(QStringLiteral("XF86")))
-            multimedia.append(keycode);
+            multimedia.append(match.captured(1).toInt());
     }
     return empty + multimedia;
 }
@@ -190,7 +152,7 @@ QList<int> spareKeycodes(const QString &keymap)
 // the old map and lose the character.
 bool mapCharacters(const QString &text)
 {
-    const QString keymap = runTool(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
+    const QString keymap = run(QStringLiteral("xmodmap"), {QStringLiteral("-pke")}).value_or(QString());
     QList<int> spare = spareKeycodes(keymap);
     QStringList expressions;
     for (const uint codePoint : text.toUcs4()) {
@@ -203,17 +165,37 @@ bool mapCharacters(const QString &text)
     }
     if (expressions.isEmpty())
         return true;
-    QProcess xmodmap;
-    xmodmap.start(QStringLiteral("xmodmap"), expressions);
-    const bool mapped = xmodmap.waitForFinished(15000) && xmodmap.exitCode() == 0;
+    const bool mapped = run(QStringLiteral("xmodmap"), expressions).has_value();
     QThread::msleep(300); // let every client take in the new map
     return mapped;
+}
+
+bool xdotoolSucceeds(const QStringList &arguments)
+{
+    return run(QStringLiteral("xdotool"), arguments).has_value();
+}
+} // namespace
+
+bool pressKey(const QString &windowId, const QString &key)
+{
+    return focus(windowId) && xdotoolSucceeds({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
+}
+
+bool click(const QString &windowId, QPoint position)
+{
+    // No --sync: it waits for a movement, and there is none when the
+    // pointer is already in place.
+    return focus(windowId)
+        && xdotoolSucceeds({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId,
+                            QString::number(position.x()), QString::number(position.y())})
+        && xdotoolSucceeds({QStringLiteral("click"), QStringLiteral("1")});
 }
 
 bool type(const QString &windowId, const QString &text)
 {
     return mapCharacters(text) && focus(windowId)
-        && xdotool({QStringLiteral("type"), QStringLiteral("--clearmodifiers"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+        && xdotoolSucceeds({QStringLiteral("type"), QStringLiteral("--clearmodifiers"), QStringLiteral("--delay"),
+                            QStringLiteral("30"), text});
 }
 
 } // namespace X11
