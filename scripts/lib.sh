@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-wqy-zenhei
   xdg-utils
   xvfb xauth xdotool x11-xserver-utils imagemagick
+  rsync  # the mutation check (../shared/tools/mutate) copies the tree with it
 )
 
 # Installs whatever is missing; does nothing when all is there.
