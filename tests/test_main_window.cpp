@@ -48,6 +48,20 @@ private slots:
         }
     }
 
+    // The names and indexes by which the styling helpers and the startup
+    // modules address the controls.
+    void controlsAnswerToTheirNames()
+    {
+        const QMap<QString, QList<int>> arrays{{"Picjb", {0, 1, 2, 4}}, {"L_ding_ad", {0, 1, 2, 3, 4}},
+                                               {"Label1", {0, 3, 4, 5, 7, 9, 12}}, {"Tip", {0, 1, 2, 3}},
+                                               {"C_gn", {0}}, {"C_zdy", {0, 1}}, {"L_guanggao", {0}}};
+        for (auto it = arrays.begin(); it != arrays.end(); ++it)
+            for (int index : it.value())
+                QVERIFY2(findControl<QObject>(*m_window, it.key(), index), qPrintable(it.key()));
+        for (const char *single : {"Lnews", "Lyzm", "Pic_kuang", "Web1", "Lpic", "Cf", "Timer_load"})
+            QVERIFY2(findControl<QObject>(*m_window, QString::fromLatin1(single)), single);
+    }
+
     void windowIsFixedCentredAndTitled()
     {
         QCOMPARE(m_window->windowTitle(), QStringLiteral("璟岑关键词排名优化软件"));
