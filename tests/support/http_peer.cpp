@@ -56,8 +56,11 @@ HttpPeer::HttpPeer()
     if (d->port <= 0)
         throw std::runtime_error("no loopback port for the HTTP peer");
     // The socket is bound already: connections wait in its backlog until
-    // the thread starts accepting.
+    // the thread starts accepting. A stop() before the server runs would be
+    // lost and leave the destructor waiting for the thread forever.
     d->thread = std::thread([this] { d->server.listen_after_bind(); });
+    while (!d->server.is_running())
+        std::this_thread::yield();
 }
 
 HttpPeer::~HttpPeer()

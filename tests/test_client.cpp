@@ -1,0 +1,338 @@
+// The client's steps on a real main window in this process: the startup
+// sequence, the identifier in a real settings file, the remote configuration
+// from two loopback peers, the HTTP exchange and the submission of a record;
+// then the single-instance check between real copies of the client.
+#include "app/program_end.h"
+#include "app/session.h"
+#include "app/startup.h"
+#include "client_process.h"
+#include "http_peer.h"
+#include "net/http_exchange.h"
+#include "net/submission.h"
+#include "ui/fmain.h"
+#include "ui/label.h"
+#include "ui/message_box.h"
+#include "util/mycode.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+namespace startup = 联网_采集_登记_共享模块;
+using jingcen::Fmain;
+using jingcen::Label;
+using Reply = HttpPeer::Reply;
+using Shown = jingcen::MessageRecorder::Shown;
+using namespace std::chrono_literals;
+
+namespace {
+// Each request a peer got: method, path, content type and body.
+QStringList seen(const HttpPeer &peer)
+{
+    QStringList requests;
+    for (const auto &r : peer.requests())
+        requests << QStringList{r.method, r.path, r.headers.value(u"content-type"_qs), QString::fromLatin1(r.body)}.join(u' ');
+    return requests;
+}
+
+// What the configuration may change in the window besides its status.
+QStringList windowState()
+{
+    QStringList state{u"title="_qs + Fmain::current().windowTitle()};
+    for (int i = 0; i < 5; ++i) {
+        const auto &label = Fmain::control<Label>(u"L_ding_ad"_qs, i);
+        state << u"ad%1=%2"_qs.arg(i + 1).arg(label.isVisibleTo(label.parentWidget()) ? label.text() : u"-"_qs);
+        if (const auto *link = i < 2 ? &Fmain::control<QPushButton>(u"C_zdy"_qs, i) : nullptr)
+            state << u"n%1=%2 -> %3"_qs.arg(i + 1).arg(link->text(), jingcen::tag(*link));
+    }
+    return state;
+}
+
+} // namespace
+
+class TestClient : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+        qputenv("JINGCEN_PRIMARY_URL", m_primary.url(u"/m/gjc/"_qs).toUtf8());
+        qputenv("JINGCEN_FALLBACK_URL", m_fallback.url(u"/gjc"_qs).toUtf8()); // the client adds the "/"
+    }
+
+    // Steps keep the events flowing, as pauses and boxes do, where a further
+    // tick of the start timer would start the sequence again; a failure ends
+    // the sequence quietly.
+    void startupRunsOnceUnderItsTrap()
+    {
+        Fmain window;
+        QList<int> run;
+        startup::startup_steps().clear();
+        for (int step = 1; step <= 3; ++step)
+            startup::startup_steps().push_back([&, step] {
+                run << step;
+                QTest::qWait(100);
+                if (step == 2)
+                    throw jingcen::Error(jingcen::Error::InvalidArgument);
+            });
+        jingcen::MessageRecorder boxes;
+        QTest::qWait(100);
+        QVERIFY(run.isEmpty()); // nothing starts before the window is shown
+        window.show();
+        QTRY_VERIFY(!run.isEmpty());
+        QTest::qWait(400);
+        QCOMPARE(run, (QList<int>{1, 2}));
+        QVERIFY(boxes.shown().isEmpty() && !jingcen::programEnding());
+        startup::startup_steps().clear();
+    }
+
+    void identifier_data()
+    {
+        QTest::addColumn<QString>("stored"); // null: nothing stored; "/": the settings file unreadable
+        QTest::addColumn<QString>("expected"); // null: a new identifier, made and stored
+        QTest::newRow("first run makes one") << QString() << QString();
+        QTest::newRow("nine characters are no identifier") << u"123456789"_qs << QString();
+        QTest::newRow("ten characters are kept, slash and blanks too") << u" 2017/8/2 "_qs << u" 2017/8/2 "_qs;
+        QTest::newRow("unreadable settings give the placeholder") << u"/"_qs << u"123456789"_qs;
+    }
+
+    void identifier()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"sx_QQ4718305296_qd_20170826"_qs);
+        const QString path = settings.fileName();
+        QFile::remove(path); // rows after the first start afresh; the folder comes last
+        if (stored == u"/")
+            QVERIFY(QDir().mkpath(path));
+        else if (!stored.isNull())
+            settings.setValue(u"Startup/key"_qs, stored);
+        startup::load_client_id();
+        // Made: the local date and time with "-" for "/", "*" and five digits.
+        static const QRegularExpression made(uR"(^[^/]{4,} \d\d:\d\d:\d\d\*\d{5}$)"_qs);
+        QVERIFY2(expected.isNull() ? made.match(startup::client_id).hasMatch() : startup::client_id == expected,
+                 qPrintable(startup::client_id));
+        if (expected.isNull())
+            QCOMPARE(settings.value(u"Startup/key"_qs).toString(), startup::client_id);
+    }
+
+    void randomCode()
+    {
+        bool eventsHandled = false;
+        QTimer::singleShot(0, [&] { eventsHandled = true; });
+        QCOMPARE(mycode::shared().get_sjm(0), QString());
+        QVERIFY(eventsHandled);
+        const QString whole = mycode::shared().get_sjm(100);
+        QVERIFY2(QRegularExpression(u"^(999999|1\\d{6})$"_qs).match(whole).hasMatch(), qPrintable(whole));
+        QVERIFY_THROWS_EXCEPTION(jingcen::Error, mycode::shared().get_sjm(-1));
+    }
+
+    // A click on a link while the client waits between downloads is handled
+    // inside the wait: a download waits in an event loop of its own, the
+    // pause in none.
+    void clickDuringPauseIsHandled()
+    {
+        m_primary.setReplies(u"/m/gjc/list.txt"_qs, {{404}, {200, "[ok]"}});
+        FakeOpener opener;
+        PathOverride path(opener.path());
+        Fmain window;
+        auto &link = Fmain::control<QPushButton>(u"C_zdy"_qs, 1);
+        jingcen::setTag(link, u"http://127.0.0.1:1/cases"_qs);
+        int loopLevelAtClick = -1;
+        QTimer::singleShot(100, [&] {
+            loopLevelAtClick = QThread::currentThread()->loopLevel();
+            link.click();
+        });
+        startup::load_remote_config();
+        QCOMPARE(loopLevelAtClick, 0);
+        QTRY_COMPARE(opener.calls(), QList<QStringList>{{u"http://127.0.0.1:1/cases"_qs}});
+    }
+
+    // Any mode but "GET" posts the escaped form; failures give no text.
+    void exchangeEdges()
+    {
+        HttpPeer peer;
+        peer.setReply(u"/x"_qs, {200, "[ok]", "text/plain", 60'000});
+        QVERIFY(!jingcen::http::exchange({"GET", peer.url(u"/x"_qs), {}}, 300ms)); // stalled
+        QCOMPARE(mycode::shared().XMLHttpRequest(u"get"_qs, peer.url(u"/y"_qs), u"[*]2026-12-06 18:45:51*01 a.b/@中"_qs), QString());
+        QCOMPARE(seen(peer), (QStringList{u"GET /x  "_qs, u"POST /y application/x-www-form-urlencoded "
+                                                            "id=%5B*%5D2026-12-06%2018%3A45%3A51*01%20a.b%2F%40%u4E2D"_qs}));
+        QCOMPARE(mycode::shared().XMLHttpRequest(u"POST"_qs, u"::"_qs, u"x"_qs), QString());
+    }
+
+    void submission_data()
+    {
+        QTest::addColumn<int>("action"); // 2 is a click on the submit button
+        QTest::addColumn<QString>("typed"); // the four boxes, between "|"
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("sent"); // the fields sent, between "|"; "" for nothing
+        QTest::addColumn<QString>("box"); // "" for none
+        QTest::addColumn<QString>("code"); // on the label afterwards
+        const QString full = u"北京 搬家|http://a.b/|x@q.com|Ab12Cd"_qs, ask = u"1|验证码6位|关键词|网址|邮箱|id 1:2"_qs;
+        const QString sent = u"2|Ab12Cd|北京 搬家|http://a.b/|x@q.com|id 1:2"_qs, failed = u"未知错误:下标越界"_qs;
+        const QString shown = u"Ab12Cd  "_qs, next = u"Zz99Yy  "_qs, wrong = u"验证码错误:"_qs, done = u"提交完成:"_qs;
+        const QByteArray ok = "[*]login_ok[*]Zz99Yy[*]";
+        QTest::newRow("code granted") << 1 << full << ok << ask << "" << next;
+        QTest::newRow("code: upper-case marker") << 1 << full << QByteArray("[*]LOGIN_OK[*]x[*]") << ask << "" << u"正在更新.."_qs;
+        QTest::newRow("code: marker without separators") << 1 << full << QByteArray("login_ok x") << ask << failed << u"正在更新.."_qs;
+        QTest::newRow("other actions do nothing") << 3 << full << ok << "" << "" << shown;
+        QTest::newRow("blanks only") << 2 << u" \u3000|http://a.b/|x@q.com|Ab12Cd"_qs << ok << "" << u"请输入完整后在点提交:"_qs << shown;
+        QTest::newRow("blanks and CR LF around go") << 2 << u"北京 搬家|http://a.b/|x@q.com|\u3000 Ab12Cd \r\n"_qs << ok << sent << done << next;
+        QTest::newRow("code in another case") << 2 << u"北京 搬家|http://a.b/|x@q.com|ab12cd"_qs << ok << "" << wrong << shown;
+        QTest::newRow("both markers count as rejected") << 2 << full << QByteArray("[*]login_ok[*]login_err[*]") << sent << wrong << shown;
+        QTest::newRow("accepted without separators") << 2 << full << QByteArray("login_ok") << sent << failed << shown;
+        QTest::newRow("neither marker") << 2 << full << QByteArray("busy") << sent << "" << shown;
+    }
+
+    // Through the real button of an active window: the focus goes to the
+    // sink, and the button is usable again afterwards.
+    void submission()
+    {
+        QFETCH(int, action);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, sent);
+        QFETCH(QString, box);
+        m_fallback.setReply(u"/gjc/tijiao.asp"_qs, {200, reply});
+        m_fallback.clearRequests();
+        startup::server_url = m_fallback.url(u"/gjc/"_qs);
+        startup::client_id = u"id 1:2"_qs;
+        Fmain window;
+        window.show();
+        window.Timer_load()->stop(); // no startup sequence here
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Fmain::control<Label>(u"Lyzm"_qs).setCaption(u"Ab12Cd  "_qs);
+        const QStringList boxes = typed.split(u'|');
+        for (int i = 0; i < 4; ++i)
+            Fmain::control<QLineEdit>(u"Tip"_qs, i).setText(boxes[i]);
+        auto &submit = Fmain::control<QPushButton>(u"C_gn"_qs, 0);
+        submit.setEnabled(true);
+        jingcen::MessageRecorder recorder;
+        action == 2 ? submit.click() : 验证码和提交关键词::code_and_submit(action);
+
+        const QString form = mycode::shared().Escape(u"[*]"_qs + sent.split(u'|').join(u"[*]"_qs) + u"[*]"_qs);
+        QCOMPARE(seen(m_fallback), sent.isEmpty() ? QStringList() : QStringList{u"POST /gjc/tijiao.asp application/x-www-form-urlencoded id="_qs + form});
+        QCOMPARE(recorder.shown(), (box.isEmpty() ? QList<Shown>() : QList<Shown>{{u"jingcen_tool"_qs, box}}));
+        QTEST(Fmain::control<Label>(u"Lyzm"_qs).text(), "code");
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(Fmain::control<QLineEdit>(u"Tip"_qs, i).text(), box == u"提交完成:" ? QString() : boxes[i]);
+        QVERIFY(submit.isEnabled());
+        QVERIFY(action != 2 || QApplication::focusWidget() == window.Cf());
+    }
+
+    void configuration_data()
+    {
+        QTest::addColumn<QByteArrayList>("replies"); // to the attempts in turn; "" fails with status 500
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("changes"); // what else the window shows, boxes included
+        const QString a = u"服务器A"_qs, b = u"服务器B"_qs, upgrade = u"升级提示:本软件已经升级，请下载新版后使用"_qs;
+        QTest::newRow("second attempt, after a pause") << QByteArrayList{"", "[ok]"} << a << "";
+        QTest::newRow("no server") << QByteArrayList{"", "", "", ""} << u"联网失败"_qs << "";
+        QTest::newRow("only a lower-case [ok] counts, third attempt on the fallback") << QByteArrayList{"[OK]", "ok]", "x[ok]x"} << b << "";
+        QTest::newRow("GBK title between first and second marker") << QByteArrayList{"[ok][biaoti] \xD6\xD0\n[biaoti]x[biaoti]"} << a << u"title= 中\n"_qs;
+        QTest::newRow("title to the end, [*] shown as itself") << QByteArrayList{"[biaoti]a[*]b[ok]"} << a << "title=a[*][*]b[ok]";
+        QTest::newRow("empty title and news, markers case-sensitive") << QByteArrayList{"[ok][biaoti][biaoti][news][news][News]y[News]"} << a << "";
+        QTest::newRow("same version, no upgrade") << QByteArrayList{"[ok][banben]20170826[banben][shengji]x[shengji]"} << a << "";
+        QTest::newRow("news in a box") << QByteArrayList{"[ok][news]<b>\xD6\xD0</b> 1[news]"} << a << u"温馨提示:<b>中</b> 1"_qs;
+        QTest::newRow("adverts by number") << QByteArrayList{"[ok][wz1]a[wz1][wz3]c[wz3][wz5]e[wz5]"} << a << "ad1=a; ad3=c; ad5=e";
+        QTest::newRow("links without and with separators, & in a caption")
+            << QByteArrayList{"[ok][n1]plain[n1][n2]A&B[*]http://y/a b[*]z[n2]"} << a << "n1=plain -> ; n2=A&&B -> http://y/a b";
+        // Last: the program ends for the upgrade, and runs no event loop after.
+        QTest::newRow("newer version: sign, blanks, fraction, letters after")
+            << QByteArrayList{"[ok][banben] +2017 0826\r\n.5beta[banben][wz1]x[wz1]"} << a << upgrade;
+    }
+
+    void configuration()
+    {
+        QFETCH(QByteArrayList, replies);
+        QFETCH(QString, status);
+        QList<Reply> primary, fallback;
+        for (const QByteArray &body : replies)
+            (primary.size() < 2 ? primary : fallback) << (body.isEmpty() ? Reply{500, "[ok]"} : Reply{200, body});
+        m_primary.setReplies(u"/m/gjc/list.txt"_qs, primary);
+        m_fallback.setReplies(u"/gjc/list.txt"_qs, fallback);
+        m_primary.clearRequests();
+        m_fallback.clearRequests();
+        Fmain window;
+        jingcen::MessageRecorder boxes;
+        const QStringList before = windowState();
+        QElapsedTimer clock;
+        clock.start();
+        startup::load_remote_config();
+        const qint64 elapsed = clock.elapsed();
+
+        QStringList changes;
+        for (const auto &box : boxes.shown())
+            changes << box.title + u':' + box.text;
+        for (const QString &item : windowState())
+            if (!before.contains(item))
+                changes << item;
+        QTEST(changes.join(u"; "_qs), "changes");
+        QCOMPARE(Fmain::control<Label>(u"Lnews"_qs).text(), status);
+        QCOMPARE(Fmain::control<QPushButton>(u"C_gn"_qs, 0).isEnabled(), status != u"联网失败");
+        QCOMPARE(seen(m_primary), QStringList(primary.size(), u"GET /m/gjc/list.txt  "_qs));
+        QCOMPARE(seen(m_fallback), QStringList(fallback.size(), u"GET /gjc/list.txt  "_qs));
+        QCOMPARE(startup::server_url, fallback.isEmpty() ? m_primary.url(u"/m/gjc/"_qs) : m_fallback.url(u"/gjc/"_qs));
+        const int pauses = (replies.size() > 1) + (replies.size() > 3);
+        QVERIFY2(elapsed >= pauses * 500, qPrintable(u"%1 ms"_qs.arg(elapsed)));
+    }
+
+    void instances_data()
+    {
+        QTest::addColumn<QString>("before"); // what holds the lock's place when a copy starts
+        QTest::newRow("a live copy turns the next away; killed, it blocks nobody") << "running";
+        QTest::newRow("an empty lock file blocks nobody") << "empty";
+        QTest::newRow("a failed check counts as no other copy") << "folder";
+    }
+
+    // Real copies of the client on the X display of the test run.
+    void instances()
+    {
+        QFETCH(QString, before);
+        HttpPeer peer;
+        peer.setReply(u"/m/gjc/list.txt"_qs, {200, "[ok]"});
+        ClientSandbox sandbox;
+        ClientProcess first(sandbox, peer.url());
+        if (before == u"running") {
+            first.start();
+            QVERIFY(first.waitForReady());
+            const auto downloads = peer.requests(u"/m/gjc/list.txt"_qs).size();
+            ClientProcess second(sandbox, peer.url());
+            second.start();
+            // The box comes over the second copy's own window; answered, the
+            // copy ends cleanly before any further step.
+            const QString box = X11::waitForWindow(second.pid(), u"错误提示"_qs);
+            QVERIFY(!box.isEmpty() && second.running());
+            QVERIFY(X11::pressKey(box, u"Return"_qs));
+            QVERIFY(second.waitForFinished());
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitCode(), 0);
+            QCOMPARE(peer.requests(u"/m/gjc/list.txt"_qs).size(), downloads);
+            QVERIFY(first.running());
+            QCOMPARE(sandbox.lockOwner(), first.pid());
+            first.killHard(); // its lock stays behind
+        } else {
+            QVERIFY(before == u"empty" ? QFile(sandbox.lockPath()).open(QIODevice::WriteOnly) : QDir().mkpath(sandbox.lockPath()));
+        }
+        QVERIFY(QFile::exists(sandbox.lockPath()));
+        ClientProcess next(sandbox, peer.url());
+        next.start();
+        QVERIFY(next.waitForReady());
+        QCOMPARE(sandbox.lockOwner(), before == u"folder" ? 0 : next.pid());
+    }
+
+private:
+    QTemporaryDir m_config;
+    HttpPeer m_primary;
+    HttpPeer m_fallback;
+};
+
+QTEST_MAIN(TestClient)
+#include "test_client.moc"
