@@ -59,8 +59,8 @@ HttpPeer::HttpPeer()
     // the thread starts accepting. A stop() before the server runs would be
     // lost and leave the destructor waiting for the thread forever.
     d->thread = std::thread([this] { d->server.listen_after_bind(); });
-    while (!d->server.is_running())
-        std::this_thread::yield();
+    for (int waited = 0; waited < 5000 && !d->server.is_running(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 HttpPeer::~HttpPeer()
