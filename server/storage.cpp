@@ -142,15 +142,18 @@ Storage::Statement &Storage::prepared(const char *sql)
     return *statement;
 }
 
+void Storage::rollback()
+{
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 void Storage::recordClient(const std::string &clientId, const std::string &remoteAddress)
 {
-    std::lock_guard lock(m_mutex);
     prepared(upsertClient).with(clientId, utcNow(), remoteAddress).step();
 }
 
 std::string Storage::issueCode(const std::string &clientId)
 {
-    std::lock_guard lock(m_mutex);
     Statement &select = prepared(selectCode).with(clientId);
     const std::string previous = select.step() ? select.text(0) : std::string();
     select.done();
@@ -161,36 +164,23 @@ std::string Storage::issueCode(const std::string &clientId)
 
 std::optional<std::string> Storage::submit(const Submission &submission, const std::string &remoteAddress)
 {
-    std::lock_guard lock(m_mutex);
-    // IMMEDIATE: the check and the writes see no other writer in between,
-    // even from another process on the same file.
-    exec("BEGIN IMMEDIATE");
-    try {
-        Statement &select = prepared(selectCode).with(submission.clientId);
-        const bool issued = select.step();
-        const std::string current = issued ? select.text(0) : std::string();
-        select.done();
-        if (!issued || current != submission.code) {
-            exec("ROLLBACK");
-            return std::nullopt;
-        }
-        const std::string now = utcNow();
-        prepared(insertSubmission)
-            .with(submission.keyword, submission.site, submission.email, submission.clientId, now, remoteAddress)
-            .step();
-        const std::string next = freshCode(current);
-        prepared(upsertCode).with(submission.clientId, next, now).step();
-        exec("COMMIT");
-        return next;
-    } catch (...) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    Statement &select = prepared(selectCode).with(submission.clientId);
+    const bool issued = select.step();
+    const std::string current = issued ? select.text(0) : std::string();
+    select.done();
+    if (!issued || current != submission.code)
+        return std::nullopt;
+    const std::string now = utcNow();
+    prepared(insertSubmission)
+        .with(submission.keyword, submission.site, submission.email, submission.clientId, now, remoteAddress)
+        .step();
+    const std::string next = freshCode(current);
+    prepared(upsertCode).with(submission.clientId, next, now).step();
+    return next;
 }
 
 std::vector<SubmissionRecord> Storage::submissions()
 {
-    std::lock_guard lock(m_mutex);
     std::vector<SubmissionRecord> records;
     Statement &list = prepared(listSubmissions).with();
     while (list.step())

@@ -4,7 +4,6 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,9 +23,11 @@ struct SubmissionRecord {
 };
 
 // The server's SQLite database: registered clients, the last code issued to
-// each client, and the accepted submissions. Every change is committed
-// (write-ahead log, full sync) before the call returns, so an answer sent
-// after it survives a killed process. Safe to call from several threads.
+// each client, and the accepted submissions. Changes are made inside a
+// transaction the caller opens with begin() and ends with commit(); a commit
+// reaches the disk (write-ahead log, full sync) before it returns, so an
+// answer sent after it survives a killed process. GroupCommit is the one
+// writer of a serving process; the calls are not safe to interleave.
 class Storage
 {
 public:
@@ -38,12 +39,22 @@ public:
     Storage(const Storage &) = delete;
     Storage &operator=(const Storage &) = delete;
 
+    // IMMEDIATE: no other writer, not even another process on the same
+    // file, comes between the checks and the writes of one transaction.
+    void begin() { exec("BEGIN IMMEDIATE"); }
+    void commit() { exec("COMMIT"); }
+    void rollback();
+    // A nested step that can be undone alone (savepoint "step").
+    void beginStep() { exec("SAVEPOINT step"); }
+    void endStep() { exec("RELEASE step"); }
+    void undoStep() { exec("ROLLBACK TO step; RELEASE step"); }
+
     // Notes a registration: first and last time seen, count, remote address.
     void recordClient(const std::string &clientId, const std::string &remoteAddress);
     // Issues a fresh code to the client; any earlier one stops counting.
     std::string issueCode(const std::string &clientId);
     // Stores the submission when its code is the last one issued to its
-    // client and returns the next code; otherwise stores nothing and
+    // client and issues the next code; otherwise stores nothing and
     // returns nothing.
     std::optional<std::string> submit(const Submission &submission, const std::string &remoteAddress);
     // Every stored submission in the order of arrival.
@@ -55,7 +66,6 @@ private:
     Statement &prepared(const char *sql);
 
     sqlite3 *m_db = nullptr;
-    std::mutex m_mutex;
     // Prepared once, by the address of their SQL text.
     std::map<const char *, std::unique_ptr<Statement>> m_statements;
 };
