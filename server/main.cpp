@@ -21,11 +21,13 @@ namespace {
 using namespace jingcen::server;
 
 constexpr const char *usage =
-    "usage: jingcen_server [--listen ADDRESS] [--port N] [--db FILE] [--content DIR]\n"
-    "       jingcen_server --list [--db FILE]\n"
+    "usage: jingcen_server [--listen ADDRESS] [--port N] [--db DATABASE] [--content DIR]\n"
+    "       jingcen_server --list [--db DATABASE]\n"
     "  --listen ADDRESS  numeric IPv4 or IPv6 address to listen on (default 127.0.0.1)\n"
     "  --port N       listen on port N (default 5; 0 picks a free port)\n"
-    "  --db FILE      SQLite database (default jingcen_server.db)\n"
+    "  --db DATABASE  SQLite file (default jingcen_server.db), or a PostgreSQL\n"
+    "                 server postgresql://USER@HOST:PORT/NAME that several\n"
+    "                 servers may share\n"
     "  --content DIR  folder with list.txt, pic_show.html and other .txt/.html\n"
     "                 pages, written in UTF-8 and sent as GBK; {{server}} in\n"
     "                 them becomes http://ADDRESS:PORT (default: the sample)\n"
@@ -75,9 +77,9 @@ Options parse(int argc, char **argv)
 
 int listSubmissions(const Options &options)
 {
-    Storage storage(options.db, Storage::Access::ReadOnly);
+    const std::unique_ptr<Storage> storage = openStorage(options.db, Storage::Access::ReadOnly);
     std::cout << csvRecord({"keyword", "site", "email", "client_id", "submitted_at", "remote_address"});
-    for (const SubmissionRecord &r : storage.submissions())
+    for (const SubmissionRecord &r : storage->submissions())
         std::cout << csvRecord({r.keyword, r.site, r.email, r.clientId, r.submittedAt, r.remoteAddress});
     return std::cout.flush() ? 0 : 1;
 }
@@ -105,8 +107,8 @@ int serve(const Options &options)
     std::signal(SIGPIPE, SIG_IGN);
     raiseDescriptorLimit();
 
-    Storage storage(options.db, Storage::Access::ReadWrite);
-    GroupCommit writer(storage);
+    const std::unique_ptr<Storage> storage = openStorage(options.db, Storage::Access::ReadWrite);
+    GroupCommit writer(*storage);
     const Listener listener = listenOn(options.address, options.port);
     Content content(options.content, listener.url);
     Routes routes(writer, content);

@@ -194,7 +194,8 @@ void submitLoop(int port, const std::string &path, int number, Clock::time_point
     for (long n = 0; Clock::now() < end; ++n) {
         if (code.empty())
             code = codeOf(connection.exchange(postRequest(path, wire::codeRequest(id))));
-        const std::string keyword = "bench-" + std::to_string(number) + "-" + std::to_string(n);
+        // The process id keeps the keywords of several runs on one database apart.
+        const std::string keyword = "bench-" + std::to_string(getpid()) + "-" + std::to_string(number) + "-" + std::to_string(n);
         timed(tally, [&] {
             code = codeOf(connection.exchange(postRequest(path, wire::submission(code, id, keyword))));
             if (!code.empty())

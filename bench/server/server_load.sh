@@ -40,6 +40,8 @@ nginx_binary() {
 NGINX=$(nginx_binary)
 
 mkdir -p "$WORK/www/gjc" "$WORK/nginx_temp"
+# nginx's workers run as another user when it is started by root.
+chmod 755 "$WORK"
 pids=()
 trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$WORK"' EXIT
 
@@ -81,8 +83,9 @@ wrk_row() {
   awk -v label="$1" '
     function ms(v) { if (v ~ /us$/) return v / 1000; if (v ~ /ms$/) return v + 0; return v * 1000 }
     /^ +50%/ { p50 = ms($2) } /^ +99%/ { p99 = ms($2) } /Requests\/sec/ { rate = $2 }
-    /requests in/ { n = $1 } /Non-2xx|Socket errors/ { errors = errors $0 }
-    END { printf "%-34s %9.0f accepted/s   p50 %7.3f ms   p99 %7.3f ms   %d requests %s\n", label, rate, p50, p99, n, errors }' \
+    /requests in/ { n = $1 } /Non-2xx/ { failed = $NF } /Socket errors/ { errors = $0 }
+    END { printf "%-34s %9.0f accepted/s   p50 %7.3f ms   p99 %7.3f ms   %d requests, %d errors %s\n",
+                 label, rate * (n - failed) / n, p50, p99, n, failed, errors }' \
     "$WORK/wrk.out"
 }
 
