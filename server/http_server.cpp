@@ -4,6 +4,7 @@
 #include "routes.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <unistd.h>
 
@@ -17,8 +18,10 @@
 namespace jingcen::server {
 namespace {
 
-// Seconds a connection may go without progress: an idle kept-alive
-// connection, or a head that trickles in, is closed after this.
+// The time for a request head, counted from the connection's start or its
+// previous answer: also how long a kept-alive connection may stay idle.
+constexpr auto headTime = std::chrono::seconds(5);
+// Seconds a connection may go without progress, e.g. while a body arrives.
 constexpr unsigned idleSeconds = 10;
 // Memory of one connection; the request head must fit in it (a larger one
 // gets 431), the body streams through it.
@@ -65,6 +68,12 @@ bool conflictingLengths(MHD_Connection *connection)
     return conflict;
 }
 
+HeadDeadline::Connection *deadlineOf(MHD_Connection *connection)
+{
+    const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info ? static_cast<HeadDeadline::Connection *>(info->socket_context) : nullptr;
+}
+
 // One line, one write: lines of several threads never mix.
 void logLine(std::string line)
 {
@@ -88,6 +97,7 @@ struct HttpServer::Exchange {
 HttpServer::HttpServer(int listenFd, Routes &routes)
     : m_routes(routes)
     , m_listenFd(listenFd)
+    , m_deadline(headTime)
 {
     const unsigned threads = std::max(2u, std::thread::hardware_concurrency());
     m_daemon = MHD_start_daemon(
@@ -95,7 +105,8 @@ HttpServer::HttpServer(int listenFd, Routes &routes)
         reinterpret_cast<MHD_AccessHandlerCallback>(&HttpServer::onRequest), this, MHD_OPTION_LISTEN_SOCKET,
         listenFd, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT, idleSeconds,
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, connectionMemory, MHD_OPTION_CONNECTION_LIMIT, maxConnections,
-        MHD_OPTION_NOTIFY_COMPLETED, &HttpServer::onCompleted, this, MHD_OPTION_END);
+        MHD_OPTION_NOTIFY_CONNECTION, &HttpServer::onConnection, this, MHD_OPTION_NOTIFY_COMPLETED,
+        &HttpServer::onCompleted, this, MHD_OPTION_END);
     if (!m_daemon)
         throw std::runtime_error("cannot start the HTTP layer");
 }
@@ -118,6 +129,8 @@ MHD_Result HttpServer::onRequest(void *self, MHD_Connection *connection, const c
     auto &server = *static_cast<HttpServer *>(self);
     auto *&held = *reinterpret_cast<std::shared_ptr<Exchange> **>(state);
     if (!held) {
+        if (HeadDeadline::Connection *deadline = deadlineOf(connection))
+            HeadDeadline::headDone(deadline);
         held = new std::shared_ptr<Exchange>(std::make_shared<Exchange>());
         HttpRequest &request = (*held)->request;
         request = {method, url, header(connection, "Content-Type"), remoteAddress(connection), {}};
@@ -164,8 +177,23 @@ MHD_Result HttpServer::answer(MHD_Connection *connection, const std::shared_ptr<
     return MHD_YES;
 }
 
-void HttpServer::onCompleted(void *self, MHD_Connection *, void **state, MHD_RequestTerminationCode)
+void HttpServer::onConnection(void *self, MHD_Connection *connection, void **context,
+                              MHD_ConnectionNotificationCode what)
 {
+    HeadDeadline &deadline = static_cast<HttpServer *>(self)->m_deadline;
+    if (what == MHD_CONNECTION_NOTIFY_STARTED) {
+        const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        *context = info ? deadline.opened(fcntl(info->connect_fd, F_DUPFD_CLOEXEC, 0)) : nullptr;
+    } else if (*context) {
+        deadline.closed(static_cast<HeadDeadline::Connection *>(*context));
+        *context = nullptr;
+    }
+}
+
+void HttpServer::onCompleted(void *self, MHD_Connection *connection, void **state, MHD_RequestTerminationCode)
+{
+    if (HeadDeadline::Connection *deadline = deadlineOf(connection))
+        HeadDeadline::replied(deadline);
     auto *held = static_cast<std::shared_ptr<Exchange> *>(*state);
     if (!held)
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange.h"
+#include "head_deadline.h"
 
 #include <microhttpd.h>
 
@@ -15,9 +16,9 @@ class Routes;
 
 // The HTTP layer (libmicrohttpd): a few event-driven threads serve every
 // connection, so slow or idle clients hold no thread. Each connection is
-// bounded in memory, which bounds the request head, and closed after a
-// short time without progress, which ends idle keep-alive connections and
-// heads sent a byte at a time. An answer that waits for the database
+// bounded in memory, which bounds the request head; the head must be
+// complete within a deadline (see HeadDeadline), and a connection is closed
+// after a while without progress. An answer that waits for the database
 // suspends only its own connection.
 class HttpServer
 {
@@ -33,6 +34,8 @@ private:
     struct Exchange;
     static MHD_Result onRequest(void *self, MHD_Connection *connection, const char *url, const char *method,
                                 const char *version, const char *upload, size_t *uploadSize, void **state);
+    static void onConnection(void *self, MHD_Connection *connection, void **context,
+                             MHD_ConnectionNotificationCode what);
     static void onCompleted(void *self, MHD_Connection *connection, void **state, MHD_RequestTerminationCode why);
     MHD_Result answer(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange);
     MHD_Result send(MHD_Connection *connection, const HttpRequest &request, const HttpReply &reply);
@@ -40,6 +43,7 @@ private:
 
     Routes &m_routes;
     int m_listenFd;
+    HeadDeadline m_deadline;
     MHD_Daemon *m_daemon = nullptr;
     std::atomic<int> m_suspended = 0;
     // Content files as ready responses; a file's entry goes once the

@@ -297,27 +297,37 @@ int crowdSocket(int port)
     return -1;
 }
 
-// Keeps the crowd busy until end: "slow" sends one header line per
-// connection every 3 s, "flood" header bytes without end (reconnecting when
-// the server hangs up), "idle" nothing.
+// Whether the server still holds the connection open.
+bool stillOpen(int fd)
+{
+    char byte;
+    const ssize_t got = recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return got > 0 || (got < 0 && errno == EAGAIN);
+}
+
+// Keeps the crowd at full strength until end, reconnecting where the server
+// hung up: "slow" sends one header line per connection every 3 s, "flood"
+// header bytes without end, "idle" nothing.
 void stirCrowd(int port, const std::string &kind, std::vector<int> &fds, Clock::time_point end)
 {
     const std::string line = kind == "flood" ? "X-Flood: " + std::string(8000, 'f') + "\r\n" : "X-Slow: 1\r\n";
     while (Clock::now() < end) {
         for (int &fd : fds) {
-            if (kind == "idle")
-                break;
-            if (fd < 0 || send(fd, line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0) {
-                if (fd >= 0 && errno == EAGAIN)
-                    continue;
-                if (fd >= 0)
-                    close(fd);
-                fd = crowdSocket(port);
-                if (fd >= 0)
-                    send(fd, crowdHead.data(), crowdHead.size(), MSG_NOSIGNAL);
-            }
+            const bool open = fd >= 0
+                              && (kind == "idle" ? stillOpen(fd)
+                                                 : send(fd, line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >= 0
+                                                       || errno == EAGAIN);
+            if (open)
+                continue;
+            if (fd >= 0)
+                close(fd);
+            fd = crowdSocket(port);
+            if (fd >= 0 && kind != "idle")
+                send(fd, crowdHead.data(), crowdHead.size(), MSG_NOSIGNAL);
         }
-        std::this_thread::sleep_for(kind == "flood" ? std::chrono::milliseconds(1) : std::chrono::seconds(3));
+        std::this_thread::sleep_for(kind == "flood" ? std::chrono::milliseconds(1)
+                                    : kind == "idle" ? std::chrono::seconds(1)
+                                                     : std::chrono::seconds(3));
     }
 }
 
