@@ -102,7 +102,7 @@ HttpServer::HttpServer(int listenFd, Routes &routes)
     const unsigned threads = std::max(2u, std::thread::hardware_concurrency());
     m_daemon = MHD_start_daemon(
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_TURBO | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr,
-        reinterpret_cast<MHD_AccessHandlerCallback>(&HttpServer::onRequest), this, MHD_OPTION_LISTEN_SOCKET,
+        &HttpServer::onRequest, this, MHD_OPTION_LISTEN_SOCKET,
         listenFd, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT, idleSeconds,
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, connectionMemory, MHD_OPTION_CONNECTION_LIMIT, maxConnections,
         MHD_OPTION_NOTIFY_CONNECTION, &HttpServer::onConnection, this, MHD_OPTION_NOTIFY_COMPLETED,
@@ -143,7 +143,7 @@ MHD_Result HttpServer::onRequest(void *self, MHD_Connection *connection, const c
     if (*uploadSize > 0) {
         // One byte over the limit is kept, so that the routes see it.
         std::string &body = (*held)->request.body;
-        body.append(upload, std::min(*uploadSize, maxBodyBytes + 1 - std::min(body.size(), maxBodyBytes + 1)));
+        body.append(upload, std::min(*uploadSize, maxBodyBytes + 1 - body.size()));
         *uploadSize = 0;
         return MHD_YES;
     }

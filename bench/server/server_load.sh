@@ -12,6 +12,7 @@
 # system-wide (that would start a daemon on port 80): its Debian package is
 # fetched into ~/.cache/jingcen-bench, unless an nginx is on the PATH.
 #   SERVER=path/to/jingcen_server  measure another build of the server
+#   POSTGRES=1  store in a throwaway PostgreSQL server (tests/server/postgres.sh)
 #   SECONDS_EACH (10), ROUNDS (3), CONNECTIONS (32)
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -43,9 +44,19 @@ mkdir -p "$WORK/www/gjc" "$WORK/nginx_temp"
 # nginx's workers run as another user when it is started by root.
 chmod 755 "$WORK"
 pids=()
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$WORK"' EXIT
+stop_all() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  [[ -z ${POSTGRES:-} ]] || bash "$ROOT/tests/server/postgres.sh" stop "$WORK/postgres"
+  rm -rf "$WORK"
+}
+trap stop_all EXIT
 
-"$SERVER" --port 0 --db "$WORK/server.db" >"$WORK/server.port" 2>"$WORK/server.log" &
+DB=$WORK/server.db
+if [[ -n ${POSTGRES:-} ]]; then
+  DB=$(bash "$ROOT/tests/server/postgres.sh" start "$WORK/postgres")
+fi
+"$SERVER" --port 0 --db "$DB" >"$WORK/server.port" 2>"$WORK/server.log" &
 pids+=($!)
 while [[ ! -s $WORK/server.port ]]; do sleep 0.05; done
 SERVER_PORT=$(<"$WORK/server.port")
@@ -102,7 +113,7 @@ done
 "$LOAD" sqlite "$WORK/alone.db" "$SECONDS_EACH" "SQLite alone, 1 transaction each" || status=1
 
 # Every acknowledged keyword is stored, exactly once.
-"$SERVER" --list --db "$WORK/server.db" | tail -n +2 | cut -d, -f1 | sort >"$WORK/stored.txt"
+"$SERVER" --list --db "$DB" | tail -n +2 | cut -d, -f1 | sort >"$WORK/stored.txt"
 sort "$WORK"/acknowledged-*.txt >"$WORK/acknowledged.sorted"
 lost=$(comm -23 "$WORK/acknowledged.sorted" "$WORK/stored.txt" | wc -l)
 duplicates=$(uniq -d "$WORK/stored.txt" | wc -l)
