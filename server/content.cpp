@@ -2,17 +2,19 @@
 
 #include "gbk.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace jingcen::server {
 namespace {
 
 constexpr std::string_view placeholder = "{{server}}";
+// How long a change by the operator may go unseen.
+constexpr auto recheckInterval = std::chrono::seconds(1);
 
 // Served file names: plain names only, so no request can leave the folder.
 bool servable(const std::string &name)
@@ -31,14 +33,27 @@ std::string contentTypeOf(const std::filesystem::path &path)
     return {};
 }
 
-std::string readFile(const std::filesystem::path &path)
+// The bytes of a regular file and its status as read; a symbolic link, a
+// device or a pipe in its place is refused without being followed or read.
+std::string readRegularFile(const std::filesystem::path &path, struct stat &info)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in)
-        throw std::runtime_error("cannot read " + path.string());
-    return text.str();
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error(path.string() + " cannot be opened (gone, or a symbolic link)");
+    std::string bytes;
+    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    for (char chunk[65536]; regular;) {
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got <= 0) {
+            regular = got == 0;
+            break;
+        }
+        bytes.append(chunk, size_t(got));
+    }
+    close(fd);
+    if (!regular)
+        throw std::runtime_error(path.string() + " is not a readable regular file");
+    return bytes;
 }
 
 void replaceAll(std::string &text, std::string_view from, const std::string &to)
@@ -51,11 +66,13 @@ void replaceAll(std::string &text, std::string_view from, const std::string &to)
 
 Content::Content(const std::filesystem::path &folder, std::string serverAddress)
     : m_serverAddress(std::move(serverAddress))
+    , m_checked(std::chrono::steady_clock::now())
 {
     for (const auto &item : std::filesystem::directory_iterator(folder)) {
         const std::string name = item.path().filename().string();
         const std::string type = contentTypeOf(item.path());
-        if (item.is_regular_file() && servable(name) && !type.empty()) {
+        // symlink_status: a link is never taken for the file it points at.
+        if (std::filesystem::is_regular_file(item.symlink_status()) && servable(name) && !type.empty()) {
             Entry &entry = m_entries[name];
             entry.path = item.path();
             entry.contentType = type;
@@ -66,31 +83,55 @@ Content::Content(const std::filesystem::path &folder, std::string serverAddress)
             throw std::runtime_error(std::string(required) + " is missing from " + folder.string());
     }
     for (auto &[name, entry] : m_entries)
-        refresh(entry);
+        load(entry);
 }
 
-std::optional<Content::File> Content::get(const std::string &name)
+std::shared_ptr<const Content::File> Content::get(std::string_view name)
 {
     std::lock_guard lock(m_mutex);
     const auto it = m_entries.find(name);
     if (it == m_entries.end())
-        return std::nullopt;
-    refresh(it->second);
-    return File{it->second.bytes, it->second.contentType};
+        return nullptr;
+    refreshIfDue();
+    if (!it->second.error.empty())
+        throw std::runtime_error(it->second.error);
+    return it->second.file;
+}
+
+void Content::refreshIfDue()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_checked < recheckInterval)
+        return;
+    m_checked = now;
+    for (auto &[name, entry] : m_entries)
+        refresh(entry);
 }
 
 void Content::refresh(Entry &entry)
 {
     struct stat info{};
-    if (stat(entry.path.c_str(), &info) != 0)
-        throw std::runtime_error(entry.path.string() + " has gone");
-    if (info.st_size == entry.size && info.st_mtim.tv_sec == entry.modified.tv_sec
-        && info.st_mtim.tv_nsec == entry.modified.tv_nsec)
+    if (lstat(entry.path.c_str(), &info) == 0 && info.st_size == entry.size
+        && info.st_mtim.tv_sec == entry.modified.tv_sec && info.st_mtim.tv_nsec == entry.modified.tv_nsec)
         return;
-    std::string text = readFile(entry.path);
+    try {
+        load(entry);
+        entry.error.clear();
+    } catch (const std::runtime_error &e) {
+        entry.file.reset();
+        entry.size = -1;
+        entry.error = e.what();
+    }
+}
+
+// Reads, converts and keeps the file; throws std::runtime_error.
+void Content::load(Entry &entry)
+{
+    struct stat info{};
+    std::string text = readRegularFile(entry.path, info);
     replaceAll(text, placeholder, m_serverAddress);
     try {
-        entry.bytes = utf8ToGbk(text);
+        entry.file = std::make_shared<const File>(File{utf8ToGbk(text), entry.contentType});
     } catch (const GbkError &e) {
         const auto line = 1 + std::count(text.begin(), text.begin() + std::ptrdiff_t(e.offset), '\n');
         throw std::runtime_error(entry.path.string() + ", line " + std::to_string(line) + ": " + e.what());

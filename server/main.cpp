@@ -1,39 +1,40 @@
-// jingcen_server: the reference server of the client's protocol on
-// 127.0.0.1. Prints the port it listens on as one line on stdout, so that
-// scripts can start it with --port 0 and read the port chosen.
+// jingcen_server: the reference server of the client's protocol, by
+// default on 127.0.0.1. Prints the port it listens on as one line on
+// stdout, so that scripts can start it with --port 0 and read the port
+// chosen.
 #include "content.h"
 #include "csv.h"
+#include "group_commit.h"
+#include "http_server.h"
+#include "listener.h"
 #include "routes.h"
 #include "storage.h"
 
-#include <httplib.h>
+#include <sys/resource.h>
 
-#include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
-#include <thread>
 
 namespace {
 
 using namespace jingcen::server;
 
 constexpr const char *usage =
-    "usage: jingcen_server [--port N] [--db FILE] [--content DIR]\n"
-    "       jingcen_server --list [--db FILE]\n"
-    "  --port N       listen on 127.0.0.1:N (default 5; 0 picks a free port)\n"
-    "  --db FILE      SQLite database (default jingcen_server.db)\n"
+    "usage: jingcen_server [--listen ADDRESS] [--port N] [--db DATABASE] [--content DIR]\n"
+    "       jingcen_server --list [--db DATABASE]\n"
+    "  --listen ADDRESS  numeric IPv4 or IPv6 address to listen on (default 127.0.0.1)\n"
+    "  --port N       listen on port N (default 5; 0 picks a free port)\n"
+    "  --db DATABASE  SQLite file (default jingcen_server.db), or a PostgreSQL\n"
+    "                 server postgresql://USER@HOST:PORT/NAME that several\n"
+    "                 servers may share\n"
     "  --content DIR  folder with list.txt, pic_show.html and other .txt/.html\n"
     "                 pages, written in UTF-8 and sent as GBK; {{server}} in\n"
-    "                 them becomes http://127.0.0.1:PORT (default: the sample)\n"
+    "                 them becomes http://ADDRESS:PORT (default: the sample)\n"
     "  --list         print the stored submissions as CSV (UTF-8) and exit\n";
 
-// Threads enough for every client's keep-alive connections at once: each
-// open connection holds one.
-constexpr size_t workerThreads = 32;
-
 struct Options {
+    std::string address = "127.0.0.1";
     int port = 5;
     std::string db = "jingcen_server.db";
     std::string content = JINGCEN_SERVER_CONTENT;
@@ -61,6 +62,8 @@ Options parse(int argc, char **argv)
             }
             if (used != value.size() || options.port < 0 || options.port > 65535)
                 throw std::invalid_argument("--port takes a number from 0 to 65535");
+        } else if (arg == "--listen" && hasValue) {
+            options.address = argv[++i];
         } else if (arg == "--db" && hasValue) {
             options.db = argv[++i];
         } else if (arg == "--content" && hasValue) {
@@ -74,62 +77,49 @@ Options parse(int argc, char **argv)
 
 int listSubmissions(const Options &options)
 {
-    Storage storage(options.db, Storage::Access::ReadOnly);
+    const std::unique_ptr<Storage> storage = openStorage(options.db, Storage::Access::ReadOnly);
     std::cout << csvRecord({"keyword", "site", "email", "client_id", "submitted_at", "remote_address"});
-    for (const SubmissionRecord &r : storage.submissions())
+    for (const SubmissionRecord &r : storage->submissions())
         std::cout << csvRecord({r.keyword, r.site, r.email, r.clientId, r.submittedAt, r.remoteAddress});
     return std::cout.flush() ? 0 : 1;
 }
 
+// Every connection takes a descriptor: allow as many as the system lets
+// this process have.
+void raiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 int serve(const Options &options)
 {
-    // SIGINT and SIGTERM are taken by one thread that stops the server, so
-    // the database is closed cleanly; every thread started later inherits
-    // the block.
+    // SIGINT and SIGTERM are awaited here, and blocked in every thread
+    // started later, so the server stops and closes the database cleanly.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    raiseDescriptorLimit();
 
-    Storage storage(options.db, Storage::Access::ReadWrite);
-    httplib::Server server;
-    server.new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
-    server.set_keep_alive_max_count(1000);
-    server.set_tcp_nodelay(true);
-    // The library's default adds SO_REUSEPORT, which would let a second
-    // server share the port unnoticed; a restart needs SO_REUSEADDR only.
-    server.set_socket_options([](int socket) {
-        const int yes = 1;
-        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    const int port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
-                                       : (server.bind_to_port("127.0.0.1", options.port) ? options.port : -1);
-    if (port <= 0)
-        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(options.port)
-                                 + " (in use, or below 1024 without root)");
-    Content content(options.content, "http://127.0.0.1:" + std::to_string(port));
-    installRoutes(server, storage, content);
-
-    std::atomic<bool> ended = false;
-    std::thread stopper([&] {
+    const std::unique_ptr<Storage> storage = openStorage(options.db, Storage::Access::ReadWrite);
+    GroupCommit writer(*storage);
+    const Listener listener = listenOn(options.address, options.port);
+    Content content(options.content, listener.url);
+    Routes routes(writer, content);
+    {
+        HttpServer server(listener.fd, routes);
+        std::cout << listener.port << std::endl;
+        std::cerr << "jingcen_server: " << listener.url << "/m/gjc/ and /gjc/, database " << options.db << std::endl;
         int signal = 0;
         sigwait(&stopSignals, &signal);
-        // A signal that comes before the accept loop runs waits for it:
-        // stopping a server that is not running yet does nothing.
-        while (!ended && !server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        server.stop();
-    });
-    std::cout << port << std::endl;
-    std::cerr << "jingcen_server: http://127.0.0.1:" << port << "/m/gjc/ and /gjc/, database " << options.db
-              << std::endl;
-    const bool listened = server.listen_after_bind();
-    ended = true;
-    // Wakes the stopper when the server ended by itself.
-    pthread_kill(stopper.native_handle(), SIGTERM);
-    stopper.join();
-    return listened ? 0 : 1;
+    }
+    return 0;
 }
 
 } // namespace

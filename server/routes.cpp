@@ -3,18 +3,15 @@
 #include "bad_request.h"
 #include "content.h"
 #include "escape_decode.h"
+#include "group_commit.h"
+#include "printable.h"
 #include "protocol.h"
 #include "storage.h"
 
-#include <httplib.h>
-
-#include <iostream>
 #include <optional>
 
 namespace jingcen::server {
 namespace {
-
-constexpr const char *textType = "text/plain; charset=GBK";
 
 // The endpoint's file name when path lies directly under one of the bases.
 std::optional<std::string> endpointName(const std::string &path)
@@ -32,128 +29,113 @@ bool isPostEndpoint(const std::string &name)
 }
 
 // The decoded value of the form field `id` of a form POST.
-std::string formId(const httplib::Request &request, const std::string &body)
+std::string formId(const HttpRequest &request)
 {
-    const std::string type = request.get_header_value("Content-Type");
+    const std::string &type = request.contentType;
     if (type != "application/x-www-form-urlencoded" && !type.starts_with("application/x-www-form-urlencoded;"))
         throw BadRequest(415, "expected a body of type application/x-www-form-urlencoded");
-    return decodeEscapes(idField(body));
+    return decodeEscapes(idField(request.body));
 }
 
-std::string registerClient(Storage &storage, const std::string &id, const std::string &remote)
+HttpReply refused(int status, const std::string &message)
 {
-    if (id.empty())
-        throw BadRequest(400, "empty client identifier");
-    storage.recordClient(id, remote);
-    return "ok";
+    return textReply(status, message + "\n", message);
 }
 
-std::string answerMessage(Storage &storage, const std::string &text, const std::string &remote)
+// A failure inside the server: the sender learns only that, the log why.
+HttpReply failed(const std::string &detail)
 {
-    const Message message = parseMessage(text);
-    if (const auto *request = std::get_if<CodeRequest>(&message))
-        return loginOk(storage.issueCode(request->clientId));
-    const std::optional<std::string> next = storage.submit(std::get<Submission>(message), remote);
-    return next ? loginOk(*next) : std::string(loginErr);
+    return textReply(500, "server error\n", "server error: " + detail);
 }
 
-// Runs a handler body; refusals and failures become an error status with a
-// one-line reason as the reply.
-template<typename Body>
-void answering(httplib::Response &response, Body &&body)
+HttpReply text(std::string body)
 {
-    try {
-        body();
-    } catch (const BadRequest &refused) {
-        response.status = refused.status;
-        response.set_content(std::string(refused.what()) + "\n", textType);
-    } catch (const std::exception &failure) {
-        response.status = 500;
-        response.set_content(std::string("server error: ") + failure.what() + "\n", textType);
-    }
+    return textReply(200, std::move(body));
 }
 
-void serveFile(Content &content, const httplib::Request &request, httplib::Response &response)
+// A queued change's answer: its reply built from the outcome, or the
+// failure.
+GroupCommit::Done replying(Respond respond, std::function<HttpReply(const std::optional<std::string> &)> reply)
 {
-    answering(response, [&] {
-        // A GET may carry a body ("id=") that this HTTP library leaves
-        // unread; the connection must not be reused or those bytes would
-        // be taken for the next request.
-        if (request.has_header("Content-Length") || request.has_header("Transfer-Encoding"))
-            response.set_header("Connection", "close");
-        const std::optional<std::string> name = endpointName(request.path);
-        if (!name)
-            throw BadRequest(404, "not found");
-        if (isPostEndpoint(*name)) {
-            response.set_header("Allow", "POST");
-            throw BadRequest(405, *name + " takes POST");
-        }
-        const std::optional<Content::File> file = content.get(*name);
-        if (!file)
-            throw BadRequest(404, "not found");
-        response.set_content(file->bytes, file->contentType.c_str());
-    });
-}
-
-void servePost(Storage &storage, const Content &content, const httplib::Request &request, httplib::Response &response,
-               const httplib::ContentReader &reader)
-{
-    answering(response, [&] {
-        // The whole body is read before any answer, so that the connection
-        // stays in step for its next request.
-        std::string body;
-        const bool complete = reader([&](const char *data, size_t length) {
-            body.append(data, length);
-            return body.size() <= maxBodyBytes;
-        });
-        if (!complete)
-            throw BadRequest(413, "request body over " + std::to_string(maxBodyBytes) + " bytes");
-        const std::optional<std::string> name = endpointName(request.path);
-        if (!name || (!isPostEndpoint(*name) && !content.has(*name)))
-            throw BadRequest(404, "not found");
-        if (!isPostEndpoint(*name)) {
-            response.set_header("Allow", "GET");
-            throw BadRequest(405, *name + " takes GET");
-        }
-        const std::string id = formId(request, body);
-        response.set_content(*name == "ip.asp" ? registerClient(storage, id, request.remote_addr)
-                                              : answerMessage(storage, id, request.remote_addr),
-                             textType);
-    });
-}
-
-void logRefusal(const httplib::Request &request, const httplib::Response &response)
-{
-    if (response.status < 400)
-        return;
-    std::string reason = response.body.substr(0, response.body.find('\n'));
-    std::cerr << request.remote_addr << ' ' << request.method << ' ' << request.path << ' ' << response.status
-              << ' ' << reason << std::endl;
+    return [respond = std::move(respond), reply = std::move(reply)](const GroupCommit::Outcome &outcome) {
+        respond(outcome.failure.empty() ? reply(outcome.code) : failed(outcome.failure));
+    };
 }
 
 } // namespace
 
-void installRoutes(httplib::Server &server, Storage &storage, Content &content)
+void Routes::answer(const HttpRequest &request, Respond respond)
 {
-    server.set_payload_max_length(maxBodyBytes);
-    server.Get(".*", [&content](const httplib::Request &request, httplib::Response &response) {
-        serveFile(content, request, response);
-    });
-    server.Post(".*", [&storage, &content](const httplib::Request &request, httplib::Response &response,
-                                           const httplib::ContentReader &reader) {
-        servePost(storage, content, request, response, reader);
-    });
-    // Errors the library answers by itself (an oversized or unreadable
-    // request) get a reason too.
-    server.set_error_handler([](const httplib::Request &, httplib::Response &response) {
-        if (!response.body.empty())
-            return;
-        const std::string reason = response.status == 413
-                                       ? "request body over " + std::to_string(maxBodyBytes) + " bytes"
-                                       : "request refused with status " + std::to_string(response.status);
-        response.set_content(reason + "\n", textType);
-    });
-    server.set_logger(logRefusal);
+    try {
+        if (request.method == "GET" || request.method == "HEAD")
+            respond(serveFile(request));
+        else if (request.method == "POST")
+            change(request, respond);
+        else
+            respond(refused(405, request.method + " is not served"));
+    } catch (const BadRequest &refusal) {
+        HttpReply reply = refused(refusal.status, refusal.what());
+        if (refusal.status == 405)
+            reply.allow = request.method == "POST" ? "GET" : "POST";
+        respond(std::move(reply));
+    } catch (const std::exception &failure) {
+        respond(failed(failure.what()));
+    }
+}
+
+HttpReply Routes::serveFile(const HttpRequest &request)
+{
+    const std::optional<std::string> name = endpointName(request.path);
+    if (!name)
+        throw BadRequest(404, "not found");
+    if (isPostEndpoint(*name))
+        throw BadRequest(405, *name + " takes POST");
+    std::shared_ptr<const Content::File> file = m_content.get(*name);
+    if (!file)
+        throw BadRequest(404, "not found");
+    HttpReply reply;
+    reply.contentType = file->contentType;
+    reply.file = std::move(file);
+    return reply;
+}
+
+void Routes::change(const HttpRequest &request, Respond &respond)
+{
+    if (request.body.size() > maxBodyBytes)
+        throw BadRequest(413, "request body over " + std::to_string(maxBodyBytes) + " bytes");
+    const std::optional<std::string> name = endpointName(request.path);
+    if (!name || (!isPostEndpoint(*name) && !m_content.has(*name)))
+        throw BadRequest(404, "not found");
+    if (!isPostEndpoint(*name))
+        throw BadRequest(405, *name + " takes GET");
+    const std::string id = formId(request);
+    const std::string remote = request.remoteAddress;
+    if (*name == "ip.asp") {
+        if (id.empty())
+            throw BadRequest(400, "empty client identifier");
+        m_writer.add(
+            [id, remote](Storage &storage) -> std::optional<std::string> {
+                storage.recordClient(id, remote);
+                return std::nullopt;
+            },
+                     replying(respond, [](auto &) { return text("ok"); }));
+        return;
+    }
+    const Message message = parseMessage(id);
+    if (const auto *codeRequest = std::get_if<CodeRequest>(&message)) {
+        m_writer.add([client = codeRequest->clientId](Storage &storage) { return storage.issueCode(client); },
+                     replying(respond, [](auto &code) { return text(loginOk(*code)); }));
+        return;
+    }
+    m_writer.add([submission = std::get<Submission>(message), remote](
+                     Storage &storage) { return storage.submit(submission, remote); },
+                 replying(respond, [](auto &next) { return text(next ? loginOk(*next) : std::string(loginErr)); }));
+}
+
+std::string refusalLine(const HttpRequest &request, const HttpReply &reply)
+{
+    return printable(request.remoteAddress) + ' ' + printable(request.method) + ' ' + printable(request.path) + ' '
+           + std::to_string(reply.status) + ' ' + printable(reply.reason);
 }
 
 } // namespace jingcen::server

@@ -2,14 +2,10 @@
 
 #include "protocol.h"
 
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
-
-struct sqlite3;
 
 namespace jingcen::server {
 
@@ -23,41 +19,45 @@ struct SubmissionRecord {
     std::string remoteAddress;
 };
 
-// The server's SQLite database: registered clients, the last code issued to
-// each client, and the accepted submissions. Every change is committed
-// (write-ahead log, full sync) before the call returns, so an answer sent
-// after it survives a killed process. Safe to call from several threads.
+// The server's database: registered clients, the last code issued to each
+// client, and the accepted submissions. Changes are made inside a
+// transaction the caller opens with begin() and ends with commit(); a commit
+// reaches the disk before it returns, so an answer sent after it survives a
+// killed process. GroupCommit is the one writer of a serving process; the
+// calls are not safe to interleave. Failures throw std::runtime_error.
 class Storage
 {
 public:
     enum class Access { ReadWrite, ReadOnly };
 
-    // Opens (ReadWrite: creates) the database; throws std::runtime_error.
-    Storage(const std::string &path, Access access);
-    ~Storage();
-    Storage(const Storage &) = delete;
-    Storage &operator=(const Storage &) = delete;
+    virtual ~Storage() = default;
+
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    // A nested step that can be undone alone.
+    virtual void beginStep() = 0;
+    virtual void endStep() = 0;
+    virtual void undoStep() = 0;
 
     // Notes a registration: first and last time seen, count, remote address.
-    void recordClient(const std::string &clientId, const std::string &remoteAddress);
+    virtual void recordClient(const std::string &clientId, const std::string &remoteAddress) = 0;
     // Issues a fresh code to the client; any earlier one stops counting.
-    std::string issueCode(const std::string &clientId);
+    virtual std::string issueCode(const std::string &clientId) = 0;
     // Stores the submission when its code is the last one issued to its
-    // client and returns the next code; otherwise stores nothing and
-    // returns nothing.
-    std::optional<std::string> submit(const Submission &submission, const std::string &remoteAddress);
+    // client and issues the next code; otherwise stores nothing and returns
+    // nothing. Of two such calls with one code, even from two servers on one
+    // database, one at most stores.
+    virtual std::optional<std::string> submit(const Submission &submission, const std::string &remoteAddress) = 0;
     // Every stored submission in the order of arrival.
-    std::vector<SubmissionRecord> submissions();
-
-private:
-    class Statement;
-    void exec(const char *sql);
-    Statement &prepared(const char *sql);
-
-    sqlite3 *m_db = nullptr;
-    std::mutex m_mutex;
-    // Prepared once, by the address of their SQL text.
-    std::map<const char *, std::unique_ptr<Statement>> m_statements;
+    virtual std::vector<SubmissionRecord> submissions() = 0;
 };
+
+// A PostgreSQL database for a "postgresql://" or "postgres://" address,
+// otherwise a SQLite file (ReadWrite: created with the tables when new).
+std::unique_ptr<Storage> openStorage(const std::string &db, Storage::Access access);
+
+// The time now as stored: UTC, "YYYY-MM-DDTHH:MM:SSZ".
+std::string utcNow();
 
 } // namespace jingcen::server

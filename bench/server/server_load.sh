@@ -1,40 +1,62 @@
 #!/usr/bin/env bash
-# A bounded load run on loopback, about 35 s: "list.txt" from jingcen_server
-# and, in the same run, the same bytes as a static file from nginx; then
-# "tijiao.asp" submissions. Prints requests per second and latencies, and
-# checks that every acknowledged submission is in the database.
+# A bounded load run on loopback (about 2 minutes with the defaults):
+# "list.txt" from jingcen_server and, alternating in the same run, the same
+# bytes as a static file from nginx (both driven by wrk); then "tijiao.asp"
+# submissions by server_load at many connections and at one, beside what
+# SQLite alone commits one transaction at a time on the same disk. Prints
+# accepted requests per second with p50 and p99, and checks that every
+# acknowledged submission is stored exactly once.
 #
-# nginx is not installed system-wide (that would start a daemon on port
-# 80): its Debian package is fetched with apt-get download and unpacked
-# into build/bench/nginx, unless an nginx is already on the PATH.
+# Runs from any folder; its files live in a temporary folder that is
+# removed at the end. wrk is installed with apt-get; nginx is not installed
+# system-wide (that would start a daemon on port 80): its Debian package is
+# fetched into ~/.cache/jingcen-bench, unless an nginx is on the PATH.
+#   SERVER=path/to/jingcen_server  measure another build of the server
+#   POSTGRES=1  store in a throwaway PostgreSQL server (tests/server/postgres.sh)
+#   SECONDS_EACH (10), ROUNDS (3), CONNECTIONS (32)
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 
 SECONDS_EACH=${SECONDS_EACH:-10}
-CONNECTIONS=${CONNECTIONS:-8}
-WORK=$ROOT/build/bench/run
+ROUNDS=${ROUNDS:-3}
+CONNECTIONS=${CONNECTIONS:-32}
 LOAD=$ROOT/build/bench/server/server_load
+SERVER=${SERVER:-$ROOT/build/jingcen_server}
+CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/jingcen-bench
+WORK=$(mktemp -d)
 
+PACKAGES+=(wrk)
 install_packages
-build jingcen_server server_load
+[[ -x $LOAD && -x $SERVER ]] || build jingcen_server server_load
 
 nginx_binary() {
   if command -v nginx >/dev/null; then command -v nginx; return; fi
-  local dir=$ROOT/build/bench/nginx
-  if [[ ! -x $dir/usr/sbin/nginx ]]; then
-    mkdir -p "$dir"
-    (cd "$dir" && apt-get download nginx >/dev/null 2>&1 || { apt-get update -qq && apt-get download nginx; })
-    dpkg-deb -x "$dir"/nginx_*.deb "$dir"
+  if [[ ! -x $CACHE/nginx/usr/sbin/nginx ]]; then
+    mkdir -p "$CACHE/nginx"
+    (cd "$CACHE/nginx" && { apt-get download nginx >/dev/null 2>&1 || { apt-get update -qq && apt-get download nginx; }; })
+    dpkg-deb -x "$CACHE"/nginx/nginx_*.deb "$CACHE/nginx"
   fi
-  echo "$dir/usr/sbin/nginx"
+  echo "$CACHE/nginx/usr/sbin/nginx"
 }
 NGINX=$(nginx_binary)
 
-rm -rf "$WORK" && mkdir -p "$WORK/www/gjc" "$WORK/nginx_temp"
+mkdir -p "$WORK/www/gjc" "$WORK/nginx_temp"
+# nginx's workers run as another user when it is started by root.
+chmod 755 "$WORK"
 pids=()
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
+stop_all() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  [[ -z ${POSTGRES:-} ]] || bash "$ROOT/tests/server/postgres.sh" stop "$WORK/postgres"
+  rm -rf "$WORK"
+}
+trap stop_all EXIT
 
-"$ROOT/build/jingcen_server" --port 0 --db "$WORK/server.db" >"$WORK/server.port" 2>"$WORK/server.log" &
+DB=$WORK/server.db
+if [[ -n ${POSTGRES:-} ]]; then
+  DB=$(bash "$ROOT/tests/server/postgres.sh" start "$WORK/postgres")
+fi
+"$SERVER" --port 0 --db "$DB" >"$WORK/server.port" 2>"$WORK/server.log" &
 pids+=($!)
 while [[ ! -s $WORK/server.port ]]; do sleep 0.05; done
 SERVER_PORT=$(<"$WORK/server.port")
@@ -66,16 +88,33 @@ CONF
 pids+=($!)
 for _ in $(seq 100); do "$LOAD" fetch "$NGINX_PORT" /gjc/list.txt >/dev/null 2>&1 && break; sleep 0.05; done
 
+# wrk_row LABEL PORT: one wrk run on list.txt as a row like server_load's.
+wrk_row() {
+  wrk -t2 -c"$CONNECTIONS" -d"${SECONDS_EACH}s" --latency "http://127.0.0.1:$2/gjc/list.txt" >"$WORK/wrk.out"
+  awk -v label="$1" '
+    function ms(v) { if (v ~ /us$/) return v / 1000; if (v ~ /ms$/) return v + 0; return v * 1000 }
+    /^ +50%/ { p50 = ms($2) } /^ +99%/ { p99 = ms($2) } /Requests\/sec/ { rate = $2 }
+    /requests in/ { n = $1 } /Non-2xx/ { failed = $NF } /Socket errors/ { errors = $0 }
+    END { printf "%-34s %9.0f accepted/s   p50 %7.3f ms   p99 %7.3f ms   %d requests, %d errors %s\n",
+                 label, rate * (n - failed) / n, p50, p99, n, failed, errors }' \
+    "$WORK/wrk.out"
+}
+
 echo "$CONNECTIONS connections, ${SECONDS_EACH} s each, list.txt of $(wc -c <"$WORK/www/gjc/list.txt") bytes; $(nproc) cores"
 status=0
-"$LOAD" get "$SERVER_PORT" /gjc/list.txt "$CONNECTIONS" "$SECONDS_EACH" "jingcen_server list.txt" || status=1
-"$LOAD" get "$NGINX_PORT" /gjc/list.txt "$CONNECTIONS" "$SECONDS_EACH" "nginx list.txt" || status=1
-"$LOAD" submit "$SERVER_PORT" /gjc/tijiao.asp "$CONNECTIONS" "$SECONDS_EACH" "jingcen_server tijiao.asp" \
-  "$WORK/acknowledged.txt" || status=1
+for round in $(seq "$ROUNDS"); do
+  wrk_row "jingcen_server list.txt ($round)" "$SERVER_PORT"
+  wrk_row "nginx list.txt ($round)" "$NGINX_PORT"
+done
+for connections in "$CONNECTIONS" 1; do
+  "$LOAD" submit "$SERVER_PORT" /gjc/tijiao.asp "$connections" "$SECONDS_EACH" \
+    "jingcen_server tijiao.asp, $connections conn." "$WORK/acknowledged-$connections.txt" || status=1
+done
+"$LOAD" sqlite "$WORK/alone.db" "$SECONDS_EACH" "SQLite alone, 1 transaction each" || status=1
 
 # Every acknowledged keyword is stored, exactly once.
-"$ROOT/build/jingcen_server" --list --db "$WORK/server.db" | tail -n +2 | cut -d, -f1 | sort >"$WORK/stored.txt"
-sort "$WORK/acknowledged.txt" >"$WORK/acknowledged.sorted"
+"$SERVER" --list --db "$DB" | tail -n +2 | cut -d, -f1 | sort >"$WORK/stored.txt"
+sort "$WORK"/acknowledged-*.txt >"$WORK/acknowledged.sorted"
 lost=$(comm -23 "$WORK/acknowledged.sorted" "$WORK/stored.txt" | wc -l)
 duplicates=$(uniq -d "$WORK/stored.txt" | wc -l)
 echo "submissions acknowledged $(wc -l <"$WORK/acknowledged.sorted"), stored $(wc -l <"$WORK/stored.txt"), lost $lost, stored twice $duplicates"

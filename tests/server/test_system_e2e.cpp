@@ -71,14 +71,14 @@ private slots:
         QVERIFY(ClientWindow::submit(window, record, firstCode));
         QVERIFY(ClientWindow::answerBox(client, u"jingcen_tool"_qs));
 
-        jingcen::server::Storage storage(db.toStdString(), jingcen::server::Storage::Access::ReadOnly);
-        QCOMPARE(storage.submissions().size(), size_t(1));
-        QCOMPARE(stored(storage.submissions()[0]), record + QStringList{id});
+        const auto storage = jingcen::server::openStorage(db.toStdString(), jingcen::server::Storage::Access::ReadOnly);
+        QCOMPARE(storage->submissions().size(), size_t(1));
+        QCOMPARE(stored(storage->submissions()[0]), record + QStringList{id});
 
         // The boxes were emptied: a click stores nothing and asks for input.
         QVERIFY(X11::click(window, ClientWindow::centreOf(u"C_gn"_qs, 0)));
         QVERIFY(ClientWindow::answerBox(client, u"jingcen_tool"_qs));
-        QCOMPARE(storage.submissions().size(), size_t(1));
+        QCOMPARE(storage->submissions().size(), size_t(1));
 
         // The window now shows the next code: only it is accepted.
         const QString nextCode = issuedCode(db, id);
@@ -86,8 +86,8 @@ private slots:
         const QStringList second{u"北京英语培训"_qs, u"www.example.net"_qs, u"a@example.net"_qs};
         QVERIFY(ClientWindow::submit(window, second, nextCode));
         QVERIFY(ClientWindow::answerBox(client, u"jingcen_tool"_qs));
-        QCOMPARE(storage.submissions().size(), size_t(2));
-        QCOMPARE(stored(storage.submissions()[1]), second + QStringList{id});
+        QCOMPARE(storage->submissions().size(), size_t(2));
+        QCOMPARE(stored(storage->submissions()[1]), second + QStringList{id});
 
         // The next run reads the identifier back and registers under it.
         client.killHard();

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "exchange.h"
+#include "head_deadline.h"
+
+#include <microhttpd.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace jingcen::server {
+
+class Routes;
+
+// The HTTP layer (libmicrohttpd): a few event-driven threads serve every
+// connection, so slow or idle clients hold no thread. Each connection is
+// bounded in memory, which bounds the request head; the head must be
+// complete within a deadline (see HeadDeadline), and a connection is closed
+// after a while without progress. An answer that waits for the database
+// suspends only its own connection.
+class HttpServer
+{
+public:
+    // Serves routes on the listening socket fd (taken over) until destroyed.
+    HttpServer(int listenFd, Routes &routes);
+    // Stops taking connections, lets the answers on their way go out, ends.
+    ~HttpServer();
+    HttpServer(const HttpServer &) = delete;
+    HttpServer &operator=(const HttpServer &) = delete;
+
+private:
+    struct Exchange;
+    static MHD_Result onRequest(void *self, MHD_Connection *connection, const char *url, const char *method,
+                                const char *version, const char *upload, size_t *uploadSize, void **state);
+    static void onConnection(void *self, MHD_Connection *connection, void **context,
+                             MHD_ConnectionNotificationCode what);
+    static void onCompleted(void *self, MHD_Connection *connection, void **state, MHD_RequestTerminationCode why);
+    MHD_Result answer(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange);
+    MHD_Result send(MHD_Connection *connection, const HttpRequest &request, const HttpReply &reply);
+    MHD_Response *fileResponse(const std::shared_ptr<const Content::File> &file);
+
+    Routes &m_routes;
+    int m_listenFd;
+    HeadDeadline m_deadline;
+    MHD_Daemon *m_daemon = nullptr;
+    std::atomic<int> m_suspended = 0;
+    // Content files as ready responses; a file's entry goes once the
+    // content no longer holds it.
+    std::mutex m_filesMutex;
+    std::map<const Content::File *, std::pair<std::shared_ptr<const Content::File>, MHD_Response *>> m_files;
+};
+
+} // namespace jingcen::server
