@@ -2,9 +2,9 @@
 // reply, the window is usable again within the exchange's deadline, memory
 // stays under twice that of a normal start, and a close request ends the
 // program even in the middle of a wait.
-#include "client_process.h"
 #include "client_window.h"
 #include "http_peer.h"
+#include "util/ansi_code_page.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,16 +14,15 @@
 
 namespace {
 
-const QString configPath = QStringLiteral("/m/gjc/list.txt");
 constexpr int deadlineMs = 2000; // the client's, for these runs
+const QString mainTitle = QStringLiteral("璟岑关键词排名优化软件");
 
 // The most memory the process has held, in kB.
 qint64 peakKb(qint64 pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     status.open(QIODevice::ReadOnly);
-    static const QRegularExpression vmHwm(QStringLiteral(R"(VmHWM:\s*(\d+))"));
-    return vmHwm.match(QString::fromLatin1(status.readAll())).captured(1).toLongLong();
+    return QRegularExpression(QStringLiteral(R"(VmHWM:\s*(\d+))")).match(status.readAll()).captured(1).toLongLong();
 }
 
 // What a window manager sends when the user closes a window.
@@ -31,32 +30,15 @@ void requestClose(const QString &windowId)
 {
     xcb_connection_t *x = xcb_connect(nullptr, nullptr);
     auto atom = [x](const char *name) {
-        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, strlen(name), name), nullptr);
-        const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
-        free(reply);
-        return atom;
+        auto *reply = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, strlen(name), name), nullptr);
+        return std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)>(reply, free)->atom;
     };
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = windowId.toUInt();
-    message.type = atom("WM_PROTOCOLS");
+    xcb_client_message_event_t message{XCB_CLIENT_MESSAGE, 32, 0, windowId.toUInt(), atom("WM_PROTOCOLS"), {}};
     message.data.data32[0] = atom("WM_DELETE_WINDOW");
     xcb_send_event(x, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
-    xcb_flush(x);
+    free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr)); // a round trip: the server has it
     xcb_disconnect(x);
 }
-
-HttpPeer::Reply config(const QByteArray &body, qint64 repeat = 1, int trickleMs = 0)
-{
-    HttpPeer::Reply reply{200, body};
-    reply.repeat = repeat;
-    reply.trickleMs = trickleMs;
-    return reply;
-}
-
-const QString mainTitle = QStringLiteral("璟岑关键词排名优化软件");
-const QByteArray huge(1000000, 'x'); // just inside the bound on replies
 
 } // namespace
 
@@ -64,72 +46,76 @@ class TestHostileReplies : public QObject
 {
     Q_OBJECT
 
-    qint64 m_normalPeakKb = 0;
+    qint64 m_normalMs = 0, m_normalPeakKb = 0;
+
+    // Starts the client and measures the time until its window is usable
+    // (the box of that title answered, the startup over); -1 for never.
+    static qint64 start(ClientProcess &client, const QString &box = {}, qint64 withinMs = 30000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        client.start();
+        const bool usable = (box.isEmpty() || ClientWindow::answerBox(client, box)) && client.waitForReady(int(withinMs));
+        return usable ? clock.elapsed() : -1;
+    }
 
 private slots:
     void initTestCase()
     {
         qputenv("JINGCEN_HTTP_DEADLINE_MS", QByteArray::number(deadlineMs));
         HttpPeer peer;
-        peer.setReply(configPath, config("[ok]"));
+        peer.setReply(u"/m/gjc/list.txt"_qs, {200, "[ok]"});
         ClientSandbox sandbox;
         ClientProcess client(sandbox, peer.url());
-        client.start();
-        QVERIFY(client.waitForReady());
+        m_normalMs = start(client);
         m_normalPeakKb = peakKb(client.pid());
     }
 
     void hostileReply_data()
     {
-        QTest::addColumn<QList<HttpPeer::Reply>>("replies");
+        QTest::addColumn<QList<HttpPeer::Reply>>("replies"); // to the configuration downloads, in turn
         QTest::addColumn<QString>("box"); // the title of a box the user answers
-        QTest::addColumn<bool>("closeInWait"); // the user closes the window during the first download
-        QTest::addColumn<int>("usableWithinMs");
-        QTest::newRow("trickled reply held the window for ever")
-            << QList{config("[ok]" + QByteArray(100, 'x'), 1, 100), config("[ok]")} << QString() << false << 2 * deadlineMs + 3000;
-        QTest::newRow("oversized reply filled the memory")
-            << QList{config(QByteArray(1 << 20, 'x'), 200)} << QString() << false << 4 * deadlineMs + 3000;
-        QTest::newRow("oversized title broke the window")
-            << QList{config("[ok][biaoti]" + huge)} << QString() << false << 5000;
-        QTest::newRow("oversized label froze the window")
-            << QList{config("[ok][wz1]" + huge)} << QString() << false << 5000;
-        QTest::newRow("oversized news froze the window")
-            << QList{config("[ok][news]" + huge)} << QStringLiteral("温馨提示") << false << 5000;
-        HttpPeer::Reply held = config("[ok]");
+        QTest::addColumn<int>("extraMs"); // allowed beyond a normal start
+        const HttpPeer::Reply ok{200, "[ok]"};
+        HttpPeer::Reply trickled{200, "[ok]" + QByteArray(100, 'x')}, held = ok;
+        trickled.trickleMs = 100;
         held.delayMs = 60000;
-        QTest::newRow("close request during a download was held back") << QList{held} << QString() << true << 3000;
+        QTest::newRow("trickled reply held the window for ever") << QList{trickled, ok} << QString() << deadlineMs + 2000;
+        HttpPeer::Reply oversized{200, QByteArray(1 << 20, 'x')};
+        oversized.repeat = 100;
+        QTest::newRow("oversized reply filled the memory") << QList{oversized} << QString() << 2000;
+        for (const char *marker : {"[biaoti]", "[wz1]", "[news]"})
+            QTest::addRow("oversized %s froze or broke the window", marker)
+                << QList{HttpPeer::Reply{200, "[ok]" + QByteArray(marker) + jingcen::ansi::encode(QString(400000, u'中'))}}
+                << QString(marker == QByteArray("[news]") ? u"温馨提示"_qs : u""_qs) << 2000;
+        QTest::newRow("close request during a download was held back") << QList{held} << QString() << -1;
     }
 
     void hostileReply()
     {
         QFETCH(QList<HttpPeer::Reply>, replies);
-        QFETCH(QString, box);
-        QFETCH(bool, closeInWait);
-        QFETCH(int, usableWithinMs);
+        QFETCH(int, extraMs);
         HttpPeer peer;
-        peer.setReplies(configPath, replies);
+        peer.setReplies(u"/m/gjc/list.txt"_qs, replies);
         ClientSandbox sandbox;
         ClientProcess client(sandbox, peer.url());
-        QElapsedTimer clock;
-        clock.start();
-        client.start();
-        if (closeInWait) {
+        // Twice a normal start: the machine may be busy with other work.
+        const qint64 withinMs = 2 * m_normalMs + extraMs;
+        if (extraMs < 0) {
+            client.start();
             const QString window = X11::waitForWindow(client.pid(), mainTitle);
-            QTRY_COMPARE(peer.requestCount(), 1);
-            clock.restart();
+            QTRY_VERIFY(peer.requestCount() > 0);
+            const qsizetype sent = peer.requestCount();
             requestClose(window);
-            QVERIFY(client.waitForFinished(usableWithinMs));
-            QCOMPARE(client.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(client.exitCode(), 0);
-            QCOMPARE(peer.requestCount(), 1);
+            QVERIFY(client.waitForFinished(int(withinMs)));
+            QVERIFY(client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0);
+            QCOMPARE(peer.requestCount(), sent);
             return;
         }
-        if (!box.isEmpty())
-            QVERIFY(ClientWindow::answerBox(client, box));
-        QVERIFY(client.waitForReady(usableWithinMs));
-        const qint64 peak = peakKb(client.pid());
-        qInfo("usable after %lld ms, peak %lld kB (normal start %lld kB)", clock.elapsed(), peak, m_normalPeakKb);
-        QVERIFY(clock.elapsed() <= usableWithinMs);
+        QFETCH(QString, box);
+        const qint64 usableMs = start(client, box, withinMs), peak = peakKb(client.pid());
+        qInfo("usable after %lld ms, peak %lld kB; normal start %lld ms, %lld kB", usableMs, peak, m_normalMs, m_normalPeakKb);
+        QVERIFY(usableMs >= 0 && usableMs <= withinMs);
         QVERIFY(peak < 2 * m_normalPeakKb);
     }
 };

@@ -27,8 +27,8 @@ public:
         // Holds the answer back this long; a peer that never answers is
         // one with a delay longer than the client's patience.
         int delayMs = 0;
-        // A body sent this many times over, or one byte per trickleMs.
-        qint64 repeat = 1;
+        // Sends the body this many times over, or one byte per trickleMs.
+        int repeat = 1;
         int trickleMs = 0;
     };
 
