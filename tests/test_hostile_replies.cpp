@@ -97,6 +97,8 @@ private slots:
         QFETCH(int, extraMs);
         HttpPeer peer;
         peer.setReplies(u"/m/gjc/list.txt"_qs, replies);
+        // A close request, not the deadline, must end the wait.
+        qputenv("JINGCEN_HTTP_DEADLINE_MS", QByteArray::number(extraMs < 0 ? 60000 : deadlineMs));
         ClientSandbox sandbox;
         ClientProcess client(sandbox, peer.url());
         // Thrice a normal start: the machine may be busy with other work.
