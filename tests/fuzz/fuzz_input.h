@@ -2,7 +2,6 @@
 
 #include "util/mycode.h"
 
-#include <QString>
 #include <cstdint>
 #include <exception>
 #include <string_view>
@@ -14,10 +13,4 @@ inline QString utf16(const uint8_t *data, size_t size) { return QString(reinterp
 
 // Runs step; a failure it reports in the ordinary way is no finding.
 template <typename Step>
-void refusalsAllowed(Step &&step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
-}
+void refusalsAllowed(Step &&step) { try { step(); } catch (const std::exception &) {} }

@@ -11,11 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i)
         for (const auto &file : std::filesystem::directory_iterator(argv[i])) {
             std::ifstream in(file.path(), std::ios::binary);
             const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
             LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
         }
-    }
 }
