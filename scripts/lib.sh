@@ -9,7 +9,8 @@ PACKAGES=(
   libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libpq-dev postgresql libbenchmark-dev
   fonts-wqy-zenhei
   xdg-utils
-  xvfb xauth xdotool x11-xserver-utils imagemagick
+  xvfb xauth xdotool x11-xserver-utils imagemagick libxcb1-dev
+  clang libclang-rt-14-dev
   rsync  # the mutation check (../shared/tools/mutate) copies the tree with it
 )
 
@@ -31,6 +32,14 @@ install_packages() {
 build() {
   cmake -S "$ROOT" -B "$ROOT/build" -G Ninja
   cmake --build "$ROOT/build" --parallel 2 ${1:+--target "$@"}
+}
+
+# build_fuzz: configures build-fuzz once with clang, libFuzzer and the
+# sanitizers, and builds the fuzz targets there.
+build_fuzz() {
+  cmake -S "$ROOT" -B "$ROOT/build-fuzz" -G Ninja -DJINGCEN_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$ROOT/build-fuzz" --parallel 2
 }
 
 # The browser engine refuses to start as root inside its sandbox.

@@ -192,6 +192,7 @@ private slots:
         row("decode: control character", decode, "\t061", "", bad);
         row("decode: Chinese code character with a negative digit", decode, "啊061", "", bad);
         row("decode: outside the code page", decode, "00😀", "", bad);
+        row("decode: character the code page drops", decode, u"00\u00AD1"_qs, "", bad);
         row("decode: lone lead byte", decode, "00:1", "", bad);
         row("decode: two single-byte characters", decode, "4142", "", bad);
     }

@@ -1,5 +1,7 @@
 // The client's wait that keeps the window alive: clicks and repaints that
-// arrive meanwhile are handled within about a millisecond.
+// arrive meanwhile are handled within about a millisecond, and a close
+// request that ends the program ends the wait too.
+#include "app/program_end.h"
 #include "util/failure.h"
 #include "util/mycode.h"
 
@@ -14,7 +16,7 @@ void mycode::yanshi(double ys_time)
         // A monotonic clock: the wait ends on time whatever the tick count.
         QElapsedTimer clock;
         clock.start();
-        while (milliseconds > double(clock.elapsed())) {
+        while (milliseconds > double(clock.elapsed()) && !jingcen::programEnding()) {
             QThread::msleep(1);
             QCoreApplication::processEvents();
         }

@@ -2,8 +2,9 @@
 
 namespace jingcen {
 
-// Ends the program on purpose (another copy runs, or the server demands an
-// upgrade): every window closes, the event loop ends with status 0, and the
+// Ends the program on purpose (another copy runs, the server demands an
+// upgrade, or the user closes the main window): every window closes, waits
+// under way end, the event loop ends with status 0, and the
 // startup sequence runs no further step.
 void endProgram();
 

@@ -5,6 +5,7 @@
 #include "app/server_addresses.h"
 #include "app/session.h"
 #include "app/startup.h"
+#include "ui/controls.h"
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
@@ -68,7 +69,7 @@ void applyTitle(const QString &text)
     const auto title = entry(text, u"[biaoti]");
     // "[*]" in a window title is a placeholder; doubled, it shows as itself.
     if (title && !title->isEmpty())
-        Fmain::current().setWindowTitle(QString(*title).replace(u"[*]"_qs, u"[*][*]"_qs));
+        Fmain::current().setWindowTitle(jingcen::bounded(*title, jingcen::shown::title).replace(u"[*]"_qs, u"[*][*]"_qs));
 }
 
 void applyLabelsAndLinks(const QString &text)

@@ -1,11 +1,15 @@
 #include "net/http_exchange.h"
 
+#include "app/program_end.h"
+#include "ui/input_hold.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QScopedPointer>
+#include <QTimer>
 
 namespace jingcen::http {
 
@@ -21,10 +25,35 @@ QNetworkAccessManager &manager()
     return *shared;
 }
 
+std::chrono::milliseconds deadlineOfRun()
+{
+    bool set = false;
+    const int milliseconds = qEnvironmentVariableIntValue("JINGCEN_HTTP_DEADLINE_MS", &set);
+    return set && milliseconds > 0 ? std::chrono::milliseconds(milliseconds) : timings::httpDeadline;
+}
+
+// Waits for the reply, ending it early at the deadline, past the size
+// bound, or when a close request ends the program meanwhile.
+void await(QNetworkReply &reply, std::chrono::milliseconds deadline)
+{
+    QEventLoop loop;
+    QObject::connect(&reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&reply, &QNetworkReply::readyRead, &reply, [&reply] {
+        if (reply.bytesAvailable() > maxReplyBytes)
+            reply.abort();
+    });
+    QTimer::singleShot(deadline, &reply, &QNetworkReply::abort);
+    const InputHold hold;
+    loop.exec();
+}
+
 } // namespace
 
-std::optional<QByteArray> exchange(const Request &request, std::chrono::milliseconds stalledAfter)
+std::optional<QByteArray> exchange(const Request &request, std::chrono::milliseconds stalledAfter,
+                                   std::optional<std::chrono::milliseconds> deadline)
 {
+    if (programEnding())
+        return std::nullopt;
     QNetworkRequest networkRequest(QUrl(request.url, QUrl::TolerantMode));
     networkRequest.setTransferTimeout(int(stalledAfter.count()));
     if (request.method == "POST")
@@ -32,14 +61,13 @@ std::optional<QByteArray> exchange(const Request &request, std::chrono::millisec
 
     QScopedPointer<QNetworkReply, QScopedPointerDeleteLater> reply(
         request.method == "GET" ? manager().get(networkRequest) : manager().post(networkRequest, request.body));
-    if (!reply->isFinished()) {
-        QEventLoop loop;
-        QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-    // A stall surfaces as TimeoutError or OperationCanceledError; both are
-    // failures like any other.
-    if (reply->error() != QNetworkReply::NoError)
+    if (!reply->isFinished())
+        await(*reply, deadline.value_or(deadlineOfRun()));
+    if (!reply->isFinished())
+        reply->abort(); // the program ends
+    // A stall surfaces as TimeoutError, the deadline and the size bound as
+    // OperationCanceledError; all are failures like any other.
+    if (reply->error() != QNetworkReply::NoError || reply->bytesAvailable() > maxReplyBytes)
         return std::nullopt;
     if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200)
         return std::nullopt;

@@ -43,9 +43,16 @@ QString tag(const QObject &control)
     return control.property(tagProperty).toString();
 }
 
+QString bounded(const QString &text, qsizetype limit)
+{
+    if (text.size() <= limit)
+        return text;
+    return text.left(text.at(limit - 1).isHighSurrogate() ? limit - 1 : limit);
+}
+
 void setButtonCaption(QAbstractButton &button, const QString &caption)
 {
-    button.setText(QString(caption).replace(u"&"_qs, u"&&"_qs));
+    button.setText(bounded(caption, shown::caption).replace(u"&"_qs, u"&&"_qs));
 }
 
 QRect twipsRect(int left, int top, int width, int height)

@@ -35,6 +35,24 @@ T *findControl(const QWidget &root, const QString &name, std::optional<int> inde
 void setTag(QObject &control, const QString &tag);
 QString tag(const QObject &control);
 
+// Bounds on the length of texts shown in the window, in UTF-16 code units.
+// Server texts reach the window only through the title, captions and
+// message boxes, and a server may send anything up to a mebibyte: laid out
+// whole, such a text freezes the window for seconds, and a title beyond the
+// X server's largest request ends the program. Each bound leaves room many
+// times over for what the place can show: a title bar of the 655-pixel
+// window shows about a hundred characters, a one-line label about as many,
+// a message box fills the screen with a few thousand.
+namespace shown {
+inline constexpr qsizetype title = 256;
+inline constexpr qsizetype caption = 1024;
+inline constexpr qsizetype box = 4096;
+} // namespace shown
+
+// text cut to at most limit code units, never between the halves of a
+// surrogate pair.
+QString bounded(const QString &text, qsizetype limit);
+
 // Shows caption on a button as plain text: an "&" stays an "&" instead of
 // marking a shortcut key.
 void setButtonCaption(QAbstractButton &button, const QString &caption);

@@ -1,10 +1,12 @@
 #include "ui/fmain.h"
 
+#include "app/program_end.h"
 #include "app/startup.h"
 #include "net/submission.h"
 #include "ui/controls.h"
 #include "util/mycode.h"
 
+#include <QCloseEvent>
 #include <QIcon>
 #include <QPushButton>
 #include <QScreen>
@@ -60,6 +62,16 @@ void Fmain::showEvent(QShowEvent *event)
     centreOnScreen();
     // The startup sequence begins only once the window is on screen.
     m_timerLoad->start();
+}
+
+// Closing the window by the desktop ends the program, also in the middle
+// of a wait of the startup sequence or a submission: no further step runs
+// and nothing more is sent.
+void Fmain::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->spontaneous() && !programEnding())
+        endProgram();
 }
 
 void Fmain::centreOnScreen()

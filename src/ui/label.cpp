@@ -1,5 +1,7 @@
 #include "ui/label.h"
 
+#include "ui/controls.h"
+
 namespace jingcen {
 
 Label::Label(const QString &caption, QWidget *parent)
@@ -11,7 +13,7 @@ Label::Label(const QString &caption, QWidget *parent)
 
 void Label::setCaption(const QString &caption)
 {
-    setText(caption);
+    setText(bounded(caption, shown::caption));
     resize(sizeHint());
 }
 

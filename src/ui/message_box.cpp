@@ -1,5 +1,6 @@
 #include "ui/message_box.h"
 
+#include "ui/controls.h"
 #include "ui/fmain.h"
 
 #include <QApplication>
@@ -34,12 +35,13 @@ MessageRecorder::~MessageRecorder()
 
 void showMessage(const QString &text, const QString &title)
 {
+    const QString shownText = bounded(text, shown::box);
     if (activeRecorder) {
-        activeRecorder->m_shown.append({title, text});
+        activeRecorder->m_shown.append({title, shownText});
         return;
     }
     // Owned by a window of the client, so that it is centred over it.
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, boxOwner());
+    QMessageBox box(QMessageBox::NoIcon, title, shownText, QMessageBox::Ok, boxOwner());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

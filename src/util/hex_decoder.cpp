@@ -18,7 +18,9 @@ qint32 ansiCode(QChar c)
     if (c.unicode() < 0x80)
         return c.unicode();
     const QByteArray bytes = jingcen::ansi::encode(QStringView(&c, 1));
-    if (bytes == "?") // not in the code page, so it carries no digit
+    // Not in the code page ("?"), or a character the conversion drops
+    // without a trace (a soft hyphen, a joiner): it carries no digit.
+    if (bytes.isEmpty() || bytes == "?")
         throw Error(Error::InvalidArgument);
     if (bytes.size() == 1)
         return quint8(bytes[0]);

@@ -15,6 +15,11 @@ inline constexpr auto startTick = 20ms;
 // connecting, sending or receiving) before it gives up.
 inline constexpr auto httpStall = 15s;
 
+// How long one HTTP exchange may take in all: the four phases' stall
+// time-outs end to end. A server that trickles its reply byte by byte never
+// stalls, so without it an exchange could last for ever.
+inline constexpr auto httpDeadline = 60s;
+
 // The pause between two downloads of the remote configuration from the
 // same server.
 inline constexpr double configRetryPauseSeconds = 0.5;

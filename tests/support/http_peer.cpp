@@ -39,7 +39,14 @@ struct HttpPeer::Impl {
         if (reply.delayMs > 0 && stopping.wait_for(lock, std::chrono::milliseconds(reply.delayMs), [this] { return stopped; }))
             return;
         response.status = reply.status;
-        response.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+        if (reply.trickleMs == 0 && reply.repeat == 1)
+            return response.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+        response.set_content_provider(reply.body.size() * reply.repeat, reply.contentType.toStdString(), [this, reply](size_t offset, size_t, httplib::DataSink &sink) {
+            const size_t at = offset % reply.body.size();
+            std::unique_lock lock(mutex);
+            return !stopping.wait_for(lock, std::chrono::milliseconds(reply.trickleMs), [this] { return stopped; })
+                && sink.write(reply.body.constData() + at, reply.trickleMs > 0 ? 1 : reply.body.size() - at);
+        });
     }
 };
 

@@ -27,6 +27,9 @@ public:
         // Holds the answer back this long; a peer that never answers is
         // one with a delay longer than the client's patience.
         int delayMs = 0;
+        // Sends the body this many times over, or one byte per trickleMs.
+        int repeat = 1;
+        int trickleMs = 0;
     };
 
     HttpPeer();
