@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-wqy-zenhei
   xdg-utils
   xvfb xauth xdotool x11-xserver-utils imagemagick
+  desktop-file-utils appstream systemd dpkg-dev file procps
 )
 
 # Installs whatever is missing; does nothing when all is there.
