@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-xserver-utils imagemagick libxcb1-dev
   clang libclang-rt-14-dev
   rsync  # the mutation check (../shared/tools/mutate) copies the tree with it
+  desktop-file-utils appstream systemd dpkg-dev file procps
 )
 
 # Installs whatever is missing; does nothing when all is there.

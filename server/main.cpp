@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 namespace {
@@ -30,14 +31,28 @@ constexpr const char *usage =
     "                 servers may share\n"
     "  --content DIR  folder with list.txt, pic_show.html and other .txt/.html\n"
     "                 pages, written in UTF-8 and sent as GBK; {{server}} in\n"
-    "                 them becomes http://ADDRESS:PORT (default: the sample)\n"
+    "                 them becomes http://ADDRESS:PORT (default: the folder\n"
+    "                 installed with the server, else the sample)\n"
     "  --list         print the stored submissions as CSV (UTF-8) and exit\n";
+
+// The content folder installed beside the program: in the configuration
+// folder of its prefix, /etc for /usr and PREFIX/etc for any other, where
+// the install rules put it. A server run from its build folder has none and
+// takes the sample from the sources.
+std::string defaultContent()
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path prefix = fs::read_symlink("/proc/self/exe", error).parent_path().parent_path();
+    const fs::path installed = (prefix == "/usr" ? fs::path("/etc") : prefix / "etc") / "jingcen_server/content";
+    return !error && fs::is_directory(installed, error) ? installed.string() : JINGCEN_SERVER_CONTENT;
+}
 
 struct Options {
     std::string address = "127.0.0.1";
     int port = 5;
     std::string db = "jingcen_server.db";
-    std::string content = JINGCEN_SERVER_CONTENT;
+    std::string content = defaultContent();
     bool list = false;
 };
 

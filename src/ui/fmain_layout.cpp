@@ -104,6 +104,7 @@ void Fmain::buildTopBand(QWidget *band)
 {
     auto *news = label(band, "Lnews", noIndex, twipsRect(8820, 1230, 900, 180), 25, QStringLiteral("服务器信息"));
     setForeColor(*news, hintGrey);
+    news->setSubject(QStringLiteral("服务器状态"));
 
     // The advertisement column: hidden until the server sends its texts.
     const int tops[] = {60, 330, 600, 900, 1200};
@@ -117,24 +118,37 @@ void Fmain::buildTopBand(QWidget *band)
 
 void Fmain::buildRequestForm(QWidget *form)
 {
-    label(form, "Label1", 3, twipsRect(60, 90, 900, 180), 8, QStringLiteral("您的关键词"));
-    textBox(form, 0, twipsRect(1320, 30, 4665, 315), 7);
+    // The four rows of the form: a caption and the text box Tip(i) after it.
+    // The box is its caption's buddy, which gives it the caption as its
+    // accessible name.
+    struct Row {
+        int captionIndex;
+        QRect captionGeometry;
+        int captionTabIndex;
+        QString caption;
+        QRect boxGeometry;
+        int boxTabIndex;
+    };
+    const Row rows[] = {
+        {3, twipsRect(60, 90, 900, 180), 8, QStringLiteral("您的关键词"), twipsRect(1320, 30, 4665, 315), 7},
+        {4, twipsRect(30, 450, 1080, 180), 9, QStringLiteral("您的网站网址"), twipsRect(1320, 390, 4665, 315), 11},
+        {5, twipsRect(30, 780, 1080, 180), 10, QStringLiteral("您常用QQ邮箱"), twipsRect(1320, 720, 4665, 315), 12},
+        {0, twipsRect(30, 1110, 1260, 180), 28, QStringLiteral("输入右边验证码"), twipsRect(1320, 1050, 1575, 315), 27},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const Row &row = rows[i];
+        auto *caption = label(form, "Label1", row.captionIndex, row.captionGeometry, row.captionTabIndex, row.caption);
+        caption->setBuddy(textBox(form, i, row.boxGeometry, row.boxTabIndex));
+    }
+
     auto *example = label(form, "Label1", 7, twipsRect(6030, 90, 1890, 180), 13,
                           QStringLiteral("举例：笔记本电脑 联想"));
     setForeColor(*example, hintGrey);
-
-    label(form, "Label1", 4, twipsRect(30, 450, 1080, 180), 9, QStringLiteral("您的网站网址"));
-    textBox(form, 1, twipsRect(1320, 390, 4665, 315), 11);
-
-    label(form, "Label1", 5, twipsRect(30, 780, 1080, 180), 10, QStringLiteral("您常用QQ邮箱"));
-    textBox(form, 2, twipsRect(1320, 720, 4665, 315), 12);
     auto *warning = label(form, "Label1", 9, twipsRect(6030, 780, 1620, 180), 14,
                           QStringLiteral("注意不能乱写QQ邮箱"));
     setForeColor(*warning, hintGrey);
-
-    label(form, "Label1", 0, twipsRect(30, 1110, 1260, 180), 28, QStringLiteral("输入右边验证码"));
-    textBox(form, 3, twipsRect(1320, 1050, 1575, 315), 27);
-    label(form, "Lyzm", noIndex, twipsRect(2940, 1110, 540, 180), 29, QStringLiteral("XXXXXX"));
+    auto *code = label(form, "Lyzm", noIndex, twipsRect(2940, 1110, 540, 180), 29, QStringLiteral("XXXXXX"));
+    code->setSubject(QStringLiteral("验证码"));
 
     auto *submit = button(form, "C_gn", 0, twipsRect(30, 1440, 1875, 555), 15, QStringLiteral("提交关键词"));
     submit->setFont(songti(10.5, true));

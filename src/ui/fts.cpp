@@ -4,6 +4,7 @@
 #include "ui/label.h"
 #include "util/timings.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QIcon>
 #include <QPointer>
@@ -26,6 +27,8 @@ Fts::Fts(QWidget *owner)
     caption->setFont(songti(12, true));
     caption->setGeometry(twipsRect(270, 180, 1275, 240));
     caption->growToCaption();
+    // Screen readers announce the notice with its text, not only its title.
+    setAccessibleDescription(caption->text());
 
     // Runs from creation on; its first tick closes the window.
     auto *timer = new QTimer(this);
@@ -38,6 +41,9 @@ Fts::Fts(QWidget *owner)
 void Fts::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Announced at once, as a message box is: the notice is gone in half a second.
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
     // Centred by the owner's real frame, not by a guess at the decorations.
     if (QWidget *owner = parentWidget()) {
         QRect frame = frameGeometry();

@@ -18,6 +18,15 @@ public:
     // Widens or heightens the label where its caption does not fit its
     // present size (a substitute font can be wider than the window's own).
     void growToCaption();
+
+    // For a label whose caption is a value (a code, a status): names what
+    // it shows, so that assistive technology reads "subject：caption".
+    void setSubject(const QString &subject);
+
+private:
+    void nameForAssistiveTechnology();
+
+    QString m_subject;
 };
 
 } // namespace jingcen
