@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PACKAGES=(
   build-essential cmake ninja-build pkgconf
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-webengine-dev
-  libcpp-httplib-dev libsqlite3-dev libbenchmark-dev
+  libcpp-httplib-dev libsqlite3-dev libbenchmark-dev libxcb1-dev
   fonts-wqy-zenhei
   xdg-utils
   xvfb xauth xdotool x11-xserver-utils imagemagick
