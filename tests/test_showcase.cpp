@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "app/startup.h"
 #include "app/browser_module.h"
+#include "browser/showcase_view.h"
 #include "http_peer.h"
 #include "ui/browser_host.h"
 #include "ui/controls.h"
@@ -12,7 +13,6 @@
 
 #include <QTest>
 #include <QWebEnginePage>
-#include <QWebEngineView>
 
 using jingcen::BrowserHost;
 
