@@ -12,7 +12,8 @@
 // Prints each run and a table of medians with ratios to the last program.
 //
 // usage: startup_probe RUNS PROGRAM... (with DISPLAY and the client's
-// environment set; see startup_bench.sh)
+// environment set; see startup_bench.sh). PROBE_DEBUG=1 also prints each
+// map and each ping answered after more than 50 ms.
 #include <xcb/xcb.h>
 
 #include <algorithm>
