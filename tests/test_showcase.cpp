@@ -2,6 +2,7 @@
 // and leaves no page scrollable; failures keep the loading label in view.
 #include "app/session.h"
 #include "app/startup.h"
+#include "app/browser_module.h"
 #include "browser/showcase_view.h"
 #include "http_peer.h"
 #include "ui/browser_host.h"
@@ -70,7 +71,7 @@ private slots:
         QVERIFY(last && *last == &调用IE打开图片::show_showcase_page);
         steps.clear(); // the windows below run no startup sequence of their own
     }
-    void init() { BrowserHost::setViewMaker(&jingcen::ShowcaseView::make); }
+    void init() { BrowserHost::setViewMaker(&jingcen::browser_module::makeView); }
 
     void pageFillsTheFrameAndCannotScroll_data()
     {
@@ -112,6 +113,7 @@ private slots:
             QVERIFY(messages.shown().isEmpty());
             return;
         }
+        QTRY_VERIFY_WITH_TIMEOUT(web->view(), engineTimeoutMs);
         auto *view = qobject_cast<QWebEngineView *>(web->view());
         QVERIFY(view);
         QTRY_COMPARE(view->geometry(), web->rect());

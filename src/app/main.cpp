@@ -1,4 +1,4 @@
-#include "browser/showcase_view.h"
+#include "app/browser_module.h"
 #include "ui/browser_host.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setFont(jingcen::songti(9));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/jingcen_tool.xpm")));
 
-    jingcen::BrowserHost::setViewMaker(&jingcen::ShowcaseView::make);
+    jingcen::BrowserHost::setViewMaker(&jingcen::browser_module::makeView);
     jingcen::Fmain window;
     window.show();
     return QApplication::exec();

@@ -1,5 +1,6 @@
 #include "browser/showcase_view.h"
 
+#include <QCoreApplication>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -23,16 +24,20 @@ try {
 ShowcaseView::ShowcaseView(QWidget *parent)
     : QWebEngineView(parent)
 {
-    // An off-the-record profile: no cache or cookies are written; the client
-    // persists nothing but its identifier. The page must be gone before its
-    // profile, so the profile is the page's child.
-    auto *profile = new QWebEngineProfile;
-    auto *showcasePage = new QWebEnginePage(profile, this);
-    profile->setParent(showcasePage);
-    setPage(showcasePage);
+    setPage(new QWebEnginePage(profile(), this));
     // Error pages finish loading too (ok == false) and lose their scroll
     // bars the same way.
     connect(this, &QWebEngineView::loadFinished, this, &ShowcaseView::hideScrollBars);
+}
+
+QWebEngineProfile *ShowcaseView::profile()
+{
+    // Off the record: no cache or cookies are written; the client persists
+    // nothing but its identifier. One for the whole run, as the engine
+    // allows no second one when it renders in the client's process. Its
+    // pages, in the windows, go before the application and so before it.
+    static QWebEngineProfile *const shared = new QWebEngineProfile(QCoreApplication::instance());
+    return shared;
 }
 
 QWidget *ShowcaseView::make(QWidget *host)

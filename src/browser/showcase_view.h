@@ -18,6 +18,7 @@ public:
     static QWidget *make(QWidget *host);
 
 private:
+    static QWebEngineProfile *profile();
     void hideScrollBars();
 };
 

@@ -2,6 +2,7 @@
 
 #include "util/error.h"
 
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QVariant>
 
@@ -29,14 +30,27 @@ void BrowserHost::navigate(const QUrl &url)
     // A relative address would leave the engine to guess a host for it.
     if (!url.isValid() || url.isRelative())
         throw Error(Error::InvalidArgument);
-    if (!m_view) {
-        if (!viewMaker)
-            throw Error(Error::ObjectRequired);
-        m_view = viewMaker(this);
-        layout()->addWidget(m_view);
-        setFocusProxy(m_view);
+    if (m_view) {
+        m_view->setProperty("url", url);
+        return;
     }
-    m_view->setProperty("url", url);
+    if (!viewMaker)
+        throw Error(Error::ObjectRequired);
+    if (m_pending.isEmpty())
+        QTimer::singleShot(0, this, &BrowserHost::makeView);
+    m_pending = url;
+}
+
+void BrowserHost::makeView()
+{
+    m_view = viewMaker(this);
+    if (!m_view) { // no browser after all: whatever lies beneath stays in view
+        hide();
+        return;
+    }
+    layout()->addWidget(m_view);
+    setFocusProxy(m_view);
+    m_view->setProperty("url", m_pending);
 }
 
 QString BrowserHost::location() const

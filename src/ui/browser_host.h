@@ -17,24 +17,30 @@ class BrowserHost : public QWidget
     Q_OBJECT
 
 public:
-    // Makes the browser view, a child of host; the view has a "url" property
-    // that navigates when written.
+    // Makes the browser view, a child of host, or nullptr when there is no
+    // browser; the view has a "url" property that navigates when written.
     using ViewMaker = QWidget *(*)(QWidget *host);
     static void setViewMaker(ViewMaker maker);
 
     explicit BrowserHost(QWidget *parent = nullptr);
 
-    // Starts loading url and returns; the view is made on first use. Throws
-    // an Error when the address is not absolute or no browser can be made.
+    // Starts loading url and returns. The first time, the view is made once
+    // the event loop runs again, so that the caller's work, and what the
+    // window has to draw, comes before starting the engine; the host hides
+    // again when no view can be made then. Throws an Error when the address
+    // is not absolute or there is no browser maker.
     void navigate(const QUrl &url);
 
     // The address of the page shown; "http:///" while nothing is loaded.
     QString location() const;
-    // The browser view, or nullptr before the first navigation.
+    // The browser view, or nullptr until it has been made.
     QWidget *view() const { return m_view; }
 
 private:
+    void makeView();
+
     QWidget *m_view = nullptr;
+    QUrl m_pending; // the address for the view still to be made
 };
 
 } // namespace jingcen

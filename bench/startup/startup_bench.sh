@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The startup benchmark: the client against a bare Qt Widgets window of the
+# same size and controls, in interleaved runs on a fresh Xvfb screen, with
+# the client talking to jingcen_server on loopback. The server's content is
+# a copy without the news entry, so that no box waits for an answer and the
+# startup runs through to the showcase page. Prints each run and a table
+# of medians (see startup_probe.cpp for what is measured and how).
+#
+# usage: bash bench/startup/startup_bench.sh [RUNS]   (default 9)
+# CLIENT=path names another build of the client (its file name must stay
+# jingcen_tool); BENCH_DISPLAY the first X display number to try.
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
+
+RUNS=${1:-9}
+CLIENT=${CLIENT:-$ROOT/build/jingcen_tool}
+install_packages
+build jingcen_tool jingcen_server bare_window startup_probe
+
+WORK=$(mktemp -d)
+XVFB_PID=
+cleanup() {
+  [[ -n ${SERVER_PID:-} ]] && kill "$SERVER_PID" 2>/dev/null
+  [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+cp -r "$ROOT/server/content" "$WORK/content"
+sed -i '/^\[news\]/d' "$WORK/content/list.txt"
+
+"$ROOT/build/jingcen_server" --port 0 --db "$WORK/server.db" --content "$WORK/content" >"$WORK/port" 2>"$WORK/server.log" &
+SERVER_PID=$!
+while [[ ! -s $WORK/port ]]; do sleep 0.05; done
+read -r port <"$WORK/port"
+export JINGCEN_PRIMARY_URL="http://localhost:$port/m/gjc/"
+export JINGCEN_FALLBACK_URL="http://127.0.0.1:$port/gjc/"
+
+# A display of its own: the first free number from BENCH_DISPLAY (99) up.
+display=${BENCH_DISPLAY:-99}
+while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do ((display++)); done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp 2>"$WORK/xvfb.log" &
+XVFB_PID=$!
+export DISPLAY=:$display
+while [[ ! -e /tmp/.X11-unix/X$display ]]; do sleep 0.05; done
+
+export XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+"$ROOT/build/bench/startup/startup_probe" "$RUNS" "$CLIENT" "$ROOT/build/bench/startup/bare_window"

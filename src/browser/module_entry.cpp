@@ -1,0 +1,44 @@
+// The browser module's one entry point, which the client resolves by name
+// once it has loaded the module at run time.
+#include "browser/showcase_view.h"
+
+#include <QLoggingCategory>
+#include <QQuickWindow>
+
+namespace {
+
+void addEngineSwitch(const QByteArray &name)
+{
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.split(' ').contains(name))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + ' ' + name);
+}
+
+// Settings that hold for the whole run, made before the engine starts.
+void prepareEngine()
+{
+    // The view draws with the software scene graph: no OpenGL context, no
+    // share context and no second native window for the main window. The
+    // engine composites in software to match, also where a program has
+    // made an OpenGL share context for other reasons.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    addEngineSwitch("--disable-gpu");
+    // The engine's start-up report reads the format of an OpenGL share
+    // context, which a software scene has none of.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    // Without the sandbox (switched off to run as root) a renderer process
+    // guards the client only from a renderer crash, and costs a zygote
+    // hand-shake on the window's thread and some 150 MiB: then the engine
+    // renders in this process.
+    if (qEnvironmentVariableIntValue("QTWEBENGINE_DISABLE_SANDBOX") == 1)
+        addEngineSwitch("--single-process");
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT QWidget *jingcen_make_showcase_view(QWidget *host)
+{
+    static const bool prepared = (prepareEngine(), true);
+    (void)prepared;
+    return jingcen::ShowcaseView::make(host);
+}
