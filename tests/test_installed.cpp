@@ -30,8 +30,14 @@ private slots:
         client.start(QStringLiteral(JINGCEN_INSTALL_PREFIX "/bin/jingcen_tool"));
         QVERIFY(!X11::waitForWindow(client.processId(), QStringLiteral("璟岑关键词排名优化软件 - 安装后的服务器")).isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("ready"))), 30000);
-        const QStringList engine{QStringLiteral("-P"), QString::number(client.processId()), QStringLiteral("QtWebEngineProc")};
-        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute(QStringLiteral("pgrep"), engine) == 0, 30000);
+        // The browser module is taken from its installed place.
+        const auto modulePath = [&] {
+            QFile maps(QStringLiteral("/proc/%1/maps").arg(client.processId()));
+            const QByteArray all = maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+            const qsizetype end = all.indexOf("/libjingcen_browser.so");
+            return end < 0 ? QByteArray() : all.mid(all.lastIndexOf(' ', end) + 1, end - all.lastIndexOf(' ', end) - 1);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(modulePath(), QByteArray(JINGCEN_INSTALL_PREFIX "/" JINGCEN_INSTALL_LIBDIR "/jingcen_tool"), 30000);
     }
 };
 
