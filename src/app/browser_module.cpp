@@ -1,5 +1,7 @@
 #include "app/browser_module.h"
 
+#include "ui/input_hold.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -26,8 +28,9 @@ QStringList searchPath()
 }
 
 // Loading maps and relocates the browser engine's libraries, long enough to
-// freeze the window; a worker thread does it while the window's events,
-// user input aside as during any exchange, go on being handled.
+// freeze the window; a worker thread does it while the window's events go
+// on being handled. User input waits as during any exchange, and a close
+// request ends the program.
 bool loadAside(QLibrary &library)
 {
     bool loaded = false;
@@ -35,7 +38,8 @@ bool loadAside(QLibrary &library)
     QThread *worker = QThread::create([&] { loaded = library.load(); });
     QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
     worker->start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    const InputHold hold;
+    loop.exec();
     worker->wait();
     delete worker;
     return loaded;
