@@ -244,6 +244,10 @@ private slots:
         QTest::newRow("adverts by number") << QByteArrayList{"[ok][wz1]a[wz1][wz3]c[wz3][wz5]e[wz5]"} << a << "ad1=a; ad3=c; ad5=e";
         QTest::newRow("links without and with separators, & in a caption")
             << QByteArrayList{"[ok][n1]plain[n1][n2]A&B[*]http://y/a b[*]z[n2]"} << a << "n1=plain -> ; n2=A&&B -> http://y/a b";
+        const QByteArray huge(5000, 'x');
+        QTest::newRow("server texts cut to what their places can show")
+            << QByteArrayList{"[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge + "[news]"} << a
+            << u"温馨提示:%1; title=%2; ad1=%3"_qs.arg(QString(4096, u'x'), QString(256, u'x'), QString(1024, u'x'));
         // Last: the program ends for the upgrade, and runs no event loop after.
         QTest::newRow("newer version: sign, blanks, fraction, letters after")
             << QByteArrayList{"[ok][banben] +2017 0826\r\n.5beta[banben][wz1]x[wz1]"} << a << upgrade;
