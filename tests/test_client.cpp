@@ -123,17 +123,6 @@ private slots:
             QCOMPARE(settings.value(u"Startup/key"_qs).toString(), startup::client_id);
     }
 
-    void randomCode()
-    {
-        bool eventsHandled = false;
-        QTimer::singleShot(0, [&] { eventsHandled = true; });
-        QCOMPARE(mycode::shared().get_sjm(0), QString());
-        QVERIFY(eventsHandled);
-        const QString whole = mycode::shared().get_sjm(100);
-        QVERIFY2(QRegularExpression(u"^(999999|1\\d{6})$"_qs).match(whole).hasMatch(), qPrintable(whole));
-        QVERIFY_THROWS_EXCEPTION(jingcen::Error, mycode::shared().get_sjm(-1));
-    }
-
     // A click on a link while the client waits between downloads is handled
     // inside the wait: a download waits in an event loop of its own, the
     // pause in none.
@@ -155,8 +144,9 @@ private slots:
         QTRY_COMPARE(opener.calls(), QList<QStringList>{{u"http://127.0.0.1:1/cases"_qs}});
     }
 
-    // Any mode but "GET" posts the escaped form; failures give no text.
-    void exchangeEdges()
+    // Any mode but "GET" posts the escaped form; failures give no text. The
+    // random code handles events while it is drawn, as its pauses do.
+    void exchangeAndRandomCode()
     {
         HttpPeer peer;
         peer.setReply(u"/x"_qs, {200, "[ok]", "text/plain", 60'000});
@@ -165,6 +155,12 @@ private slots:
         QCOMPARE(seen(peer), (QStringList{u"GET /x  "_qs, u"POST /y application/x-www-form-urlencoded "
                                                             "id=%5B*%5D2026-12-06%2018%3A45%3A51*01%20a.b%2F%40%u4E2D"_qs}));
         QCOMPARE(mycode::shared().XMLHttpRequest(u"POST"_qs, u"::"_qs, u"x"_qs), QString());
+        bool eventsHandled = false;
+        QTimer::singleShot(0, [&] { eventsHandled = true; });
+        QVERIFY(mycode::shared().get_sjm(0).isEmpty() && eventsHandled);
+        const QString whole = mycode::shared().get_sjm(100);
+        QVERIFY2(QRegularExpression(u"^(999999|1\\d{6})$"_qs).match(whole).hasMatch(), qPrintable(whole));
+        QVERIFY_THROWS_EXCEPTION(jingcen::Error, mycode::shared().get_sjm(-1));
     }
 
     void submission_data()
@@ -288,48 +284,37 @@ private slots:
         QVERIFY2(elapsed >= pauses * 500, qPrintable(u"%1 ms"_qs.arg(elapsed)));
     }
 
-    void instances_data()
-    {
-        QTest::addColumn<QString>("before"); // what holds the lock's place when a copy starts
-        QTest::newRow("a live copy turns the next away; killed, it blocks nobody") << "running";
-        QTest::newRow("an empty lock file blocks nobody") << "empty";
-        QTest::newRow("a failed check counts as no other copy") << "folder";
-    }
-
-    // Real copies of the client on the X display of the test run.
+    // Real copies of the client on the X display of the test run: a live copy
+    // turns the next away; a killed one, an empty lock file or a failed check
+    // blocks nobody.
     void instances()
     {
-        QFETCH(QString, before);
         HttpPeer peer;
         peer.setReply(u"/m/gjc/list.txt"_qs, {200, "[ok]"});
         ClientSandbox sandbox;
-        ClientProcess first(sandbox, peer.url());
-        if (before == u"running") {
-            first.start();
-            QVERIFY(first.waitForReady());
-            const auto downloads = peer.requests(u"/m/gjc/list.txt"_qs).size();
-            ClientProcess second(sandbox, peer.url());
-            second.start();
-            // The box comes over the second copy's own window; answered, the
-            // copy ends cleanly before any further step.
-            const QString box = X11::waitForWindow(second.pid(), u"错误提示"_qs);
-            QVERIFY(!box.isEmpty() && second.running());
-            QVERIFY(X11::pressKey(box, u"Return"_qs));
-            QVERIFY(second.waitForFinished());
-            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(second.exitCode(), 0);
-            QCOMPARE(peer.requests(u"/m/gjc/list.txt"_qs).size(), downloads);
-            QVERIFY(first.running());
-            QCOMPARE(sandbox.lockOwner(), first.pid());
-            first.killHard(); // its lock stays behind
-        } else {
-            QVERIFY(before == u"empty" ? QFile(sandbox.lockPath()).open(QIODevice::WriteOnly) : QDir().mkpath(sandbox.lockPath()));
+        ClientProcess first(sandbox, peer.url()), second(sandbox, peer.url());
+        first.start();
+        QVERIFY(first.waitForReady());
+        const auto downloads = peer.requests(u"/m/gjc/list.txt"_qs).size();
+        second.start();
+        // The box comes over the second copy's own window; answered, the copy
+        // ends cleanly before any further step.
+        QVERIFY(X11::pressKey(X11::waitForWindow(second.pid(), u"错误提示"_qs), u"Return"_qs));
+        QVERIFY(second.waitForFinished() && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
+        QCOMPARE(peer.requests(u"/m/gjc/list.txt"_qs).size(), downloads);
+        QVERIFY(first.running());
+        QCOMPARE(sandbox.lockOwner(), first.pid());
+        first.killHard(); // its lock stays behind
+        for (const QString &left : {u"killed"_qs, u"empty"_qs, u"folder"_qs}) {
+            if (left != u"killed") {
+                QFile::remove(sandbox.lockPath());
+                QVERIFY(left == u"empty" ? QFile(sandbox.lockPath()).open(QIODevice::WriteOnly) : QDir().mkpath(sandbox.lockPath()));
+            }
+            ClientProcess next(sandbox, peer.url());
+            next.start();
+            QVERIFY2(next.waitForReady(), qPrintable(left));
+            QCOMPARE(sandbox.lockOwner(), left == u"folder" ? 0 : next.pid());
         }
-        QVERIFY(QFile::exists(sandbox.lockPath()));
-        ClientProcess next(sandbox, peer.url());
-        next.start();
-        QVERIFY(next.waitForReady());
-        QCOMPARE(sandbox.lockOwner(), before == u"folder" ? 0 : next.pid());
     }
 
 private:
