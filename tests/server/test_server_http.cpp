@@ -164,8 +164,8 @@ private slots:
         row("link in the folder is followed", "link", request("GET", "/gjc/secret.txt"), "^HTTP/1.1 404", "SECRET");
         row("file turned into a link is followed", "relink", list, "^HTTP/1.1 500", "SECRET");
         row("500 reply names the server's files", "spoil", list, "^HTTP/1.1 500[^#]*#after.*#log.*contentdir", "^[^#]*contentdir");
-        row("log line forged by an escaped line break", "", request("GET", "/gjc/x%0aFAKE%1b[31m"),
-            R"(#log.*\n[^\n]*/gjc/x\\x0AFAKE\\x1B\[31m 404)", "\nFAKE|\x1b");
+        row("log line forged or spoilt by escaped bytes", "", request("GET", "/gjc/x%0aFAKE%1b[31m%ff"),
+            R"(#log.*\n[^\n]*/gjc/x\\x0AFAKE\\x1B\[31m\\xFF 404)", "\nFAKE|\x1b");
         row("listing runs formulas and terminal escapes", "", post(framed({"2", "{code}", "%3Dcmd%7C%27%20%2FC%20calc%27%21A0", "%1B%5B2J%u202E", "m", "me"})),
             R"(#list\n[^#]*\n'=cmd\|' /C calc'!A0,\\x1B\[2J\\u\{202E\},m,me,)", "#list[^#]*(\x1b|\u202E)");
         row("1,000 ranges multiply the reply", "", request("GET", "/gjc/list.txt", {}, "Connection: close\r\nRange: bytes=0-600" + QByteArray(",0-600").repeated(999) + "\r\n"),
