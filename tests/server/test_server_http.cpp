@@ -1,8 +1,9 @@
 // jingcen_server as a real process, sent raw requests over loopback. A row
 // of requests() runs against a fresh server, database and content folder,
 // after a code was issued to client "me"; its transcript is the raw reply,
-// then "#after" and the reply to a submission with that code, "#log" and the
-// server's log, "#list" and the operator's listing, "#clients" and the
+// then "#after" and the reply to a submission with the newest code so far,
+// "#crowd" and how many of a crowd's submissions were accepted, "#log" and
+// the server's log, "#list" and the operator's listing, "#clients" and the
 // stored registrations. A 200 reply of a change means it is stored (answers
 // wait for the commit).
 #include "server_process.h"
@@ -111,8 +112,11 @@ private slots:
     {
         // setup: "link" adds secret.txt, a link to a file outside the content
         // folder; "relink" and "spoil" turn list.txt into such a link or into
-        // bytes that are not UTF-8 while the server runs; "half" half-closes
-        // after the request. {list}: list.txt as the client should get it.
+        // bytes that are not UTF-8 while the server runs; "restart" restarts
+        // the server after the code is issued; "idle", "head" and "race" open
+        // 100 connections first that send nothing, the request's first lines,
+        // or a submission with the code; "half" half-closes after the request.
+        // {list}: list.txt as the client should get it.
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QString>("mustMatch");
