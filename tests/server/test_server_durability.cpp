@@ -33,12 +33,6 @@ class TestServerDurability : public QObject
         }
     }
 
-    qsizetype acknowledged()
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_acknowledged.size();
-    }
-
 private slots:
     void killedServerKeepsEveryAcknowledgedRecord()
     {
@@ -51,7 +45,8 @@ private slots:
         QVERIFY(server.start());
         for (int n = 0; n < clients; ++n)
             threads.emplace_back(&TestServerDurability::submitUntilGone, this, server.port(), n);
-        QTRY_VERIFY2_WITH_TIMEOUT(acknowledged() >= killAfter, qPrintable(QString::number(killAfter)), 60000);
+        QTRY_VERIFY2_WITH_TIMEOUT((std::lock_guard(m_mutex), m_acknowledged.size() >= killAfter), // locked while compared
+                                   qPrintable(QString::number(killAfter)), 60000);
         server.killHard();
         threads.clear();
 

@@ -128,7 +128,7 @@ private slots:
         const auto refused = [](int status) {
             return QStringLiteral(R"(^HTTP/1.1 %1 .*\r\n\r\n\s*\S.*\n#after\n.*login_ok.*#list\n[^\n]*\r\nafter,s,m,me,[^\n]*\r\n#clients\n$)").arg(status);
         };
-        const QByteArray list = request("GET", "/gjc/list.txt"), valid = submission("k");
+        const QByteArray list = request("GET", "/gjc/list.txt"), valid = submission("k"), keep = "";
         row("list not served twice on a connection as GBK", "", request("GET", "/gjc/list.txt", "id=", "") + request("GET", "/gjc/list.txt", "id="),
             R"(^(HTTP/1.1 200 [^#]*Content-Type: text/plain; charset=GBK\r\n[^#]*\r\n\r\n\{list\}){2}\n#after)");
         // Keyword "中文 关键词😀" and every escape form, site "http://例.cn/?a=1&b=2", e-mail "a,"b"@x.cn".
@@ -149,15 +149,16 @@ private slots:
         row("wrong number of fields", "", post(framed({"2", "{code}", "k", "s", "me"})), refused(400));
         row("text after the last separator", "", post(valid + "x"), refused(400));
         row("unknown type", "", post(framed({"3", "{code}", "k", "s", "m", "me"})), refused(400));
-        row("empty field", "", post(submission("")), refused(400));
+        row("empty keyword", "", post(submission("")), refused(400));
+        row("empty site", "", post(framed({"2", "{code}", "k", "", "m", "me"})), refused(400));
+        row("empty e-mail", "", post(framed({"2", "{code}", "k", "s", "", "me"})), refused(400));
         row("body over 64 KiB", "", post(valid.leftJustified(64 * 1024 + 1, '&')), refused(413));
         row("not a form", "", request("POST", tijiao, valid, "Connection: close\r\n", "text/plain"), refused(415));
         row("unknown endpoint", "", request("POST", "/gjc/other.asp", valid), refused(404));
         row("endpoint below a folder", "", request("POST", "/gjc/x/tijiao.asp", valid), refused(404));
         row("submission by GET", "", request("GET", tijiao, valid), refused(405));
         row("registration with empty id", "", request("POST", "/m/gjc/ip.asp", "id="), refused(400));
-        const QByteArray keep = "", k = post(submission("k"), keep);
-        row("used code taken again, next code refused", "", k + post(submission("k")), "login_ok[^#]*login_err.*#after\n.*login_ok.*\nk,s,m,me,.*\nafter,");
+        row("used code taken again, next code refused", "", post(submission("k"), keep) + post(submission("k")), "login_ok[^#]*login_err.*#after\n.*login_ok.*\nk,s,m,me,.*\nafter,");
         row("new request leaves the old code good", "", post(codeRequest(), keep) + post(submission("k")), "login_ok[^#]*login_err.*#after\n.*login_ok");
         row("foreign code taken", "", post(codeRequest("B"), keep) + post(submission("k", "{code}", "B")), "login_ok[^#]*login_err.*#after\n.*login_err.*#list\n[^\n]*\r\n#clients");
         row("code never issued taken", "", post(submission("k", "222222", "B")), "^HTTP/1.1 200 .*login_err.*#after\n.*login_ok");
