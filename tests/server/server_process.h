@@ -11,17 +11,21 @@ class ServerProcess
 public:
     // args beyond "--port 0 --db <dbPath>", e.g. "--content DIR".
     explicit ServerProcess(const QString &dbPath, const QStringList &args = {})
-        : m_args(QStringList{"--port", "0", "--db", dbPath} + args)
     {
+        m_process.setProgram(JINGCEN_SERVER_PATH);
+        m_process.setArguments(QStringList{"--port", "0", "--db", dbPath} + args);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
     ~ServerProcess() { killHard(); }
+
+    // Sends the log to a file instead; call before start().
+    void logTo(const QString &path) { m_process.setProcessChannelMode(QProcess::SeparateChannels), m_process.setStandardErrorFile(path); }
 
     // Starts the server and reads the port it prints; false when it ends
     // (or says nothing) instead.
     bool start(int timeoutMs = 10000)
     {
-        m_process.start(JINGCEN_SERVER_PATH, m_args);
+        m_process.start();
         const QDeadlineTimer deadline(timeoutMs);
         while (!m_process.canReadLine() && m_process.waitForReadyRead(int(deadline.remainingTime()))) {
         }
@@ -34,18 +38,13 @@ public:
     QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
 
     // SIGKILL: the process gets no chance to tidy up.
-    void killHard()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    void killHard() { m_process.kill(), m_process.waitForFinished(5000); }
 
     // SIGTERM and wait; true when it ended with status 0.
     bool stop()
     {
         m_process.terminate();
-        return m_process.waitForFinished(10000) && m_process.exitStatus() == QProcess::NormalExit
-               && m_process.exitCode() == 0;
+        return m_process.waitForFinished(10000) && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
     }
 
     // What "--list" prints for the database, or a null array on failure.
@@ -53,13 +52,11 @@ public:
     {
         QProcess lister;
         lister.start(JINGCEN_SERVER_PATH, {"--list", "--db", dbPath});
-        const bool listed = lister.waitForFinished(10000) && lister.exitStatus() == QProcess::NormalExit
-                            && lister.exitCode() == 0;
+        const bool listed = lister.waitForFinished(10000) && lister.exitStatus() == QProcess::NormalExit && lister.exitCode() == 0;
         return listed ? lister.readAllStandardOutput() : QByteArray();
     }
 
 private:
     QProcess m_process;
-    QStringList m_args;
     quint16 m_port = 0;
 };

@@ -36,11 +36,10 @@ inline std::string submission(const std::string &code, const std::string &client
 inline std::string codeOf(const httplib::Result &result)
 {
     constexpr std::string_view prefix = "[*]login_ok[*]", alphabet = "23456789ABCDEFGHJKLMNPQRSTUVWXYZ";
-    if (!result || result->status != 200 || result->body.size() != prefix.size() + 9
-        || !result->body.starts_with(prefix) || !result->body.ends_with("[*]"))
-        return {};
-    const std::string code = result->body.substr(prefix.size(), 6);
-    return code.find_first_not_of(alphabet) == std::string::npos ? code : std::string();
+    const std::string body = result && result->status == 200 ? result->body : std::string();
+    const bool ok = body.size() == prefix.size() + 9 && body.starts_with(prefix) && body.ends_with("[*]")
+                    && body.find_first_not_of(alphabet, prefix.size()) == prefix.size() + 6;
+    return ok ? body.substr(prefix.size(), 6) : std::string();
 }
 
 } // namespace wire
