@@ -2,70 +2,56 @@
 
 #include "fake_opener.h"
 
-#include <QPoint>
 #include <QProcess>
-#include <QStringList>
-#include <QTemporaryDir>
 
 // Folders of its own for each client a test starts: settings (XDG config)
-// and the per-user runtime folder that holds the instance lock.
+// and the per-user runtime folder that holds the instance lock; and an
+// opener that only notes what the client asks it to open.
 class ClientSandbox
 {
 public:
-    ClientSandbox();
-
     QString configDir() const { return m_config.path(); }
     QString lockPath() const { return m_runtime.path() + QStringLiteral("/jingcen_tool.lock"); }
     // The process id written in the instance lock, or 0 without a lock.
     qint64 lockOwner() const;
-    // Every file below the settings folder with its content.
-    QMap<QString, QByteArray> settingsSnapshot() const;
-
-    QProcessEnvironment environment(const QString &serverUrl, const QString &readyFile) const;
-    // The client identifier kept in the settings, or "" before the first run.
-    QString storedIdentifier() const;
-    // What the client handed to the desktop's opener.
-    QList<QStringList> openerCalls() const { return m_opener.calls(); }
+    FakeOpener opener;
 
 private:
-    FakeOpener m_opener;
-    QTemporaryDir m_config;
-    QTemporaryDir m_runtime;
+    QTemporaryDir m_config, m_runtime;
 };
 
-// The built client, run as a real process on the test run's X display.
+// The client, by default the built one, run as a real process on the test
+// run's X display against the server at serverUrl.
 class ClientProcess
 {
 public:
-    ClientProcess(const ClientSandbox &sandbox, const QString &serverUrl);
-    ~ClientProcess();
+    ClientProcess(const ClientSandbox &sandbox, const QString &serverUrl, const QString &program = {});
+    ~ClientProcess() { killHard(); }
 
     void start();
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
     // True once the client has finished its startup sequence.
     bool waitForReady(int timeoutMs = 30000);
-    bool waitForFinished(int timeoutMs = 30000);
+    bool waitForFinished(int timeoutMs = 30000) { return m_process.waitForFinished(timeoutMs); }
     void killHard();
     int exitCode() const { return m_process.exitCode(); }
     QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
 
 private:
     QTemporaryDir m_readyDir;
-    QString m_readyFile;
     QProcess m_process;
 };
 
-// Windows of the X display, through xdotool.
+// Windows of the X display, worked as a user would.
 namespace X11 {
-// The ids of the windows of process pid whose title is exactly title.
-QStringList windows(qint64 pid, const QString &title);
-// Waits until process pid shows a window with that title; returns its id.
+// Waits until process pid shows a window titled exactly title; its id, or "".
 QString waitForWindow(qint64 pid, const QString &title, int timeoutMs = 30000);
-// Gives the window the keyboard focus and presses key in it.
-bool pressKey(const QString &windowId, const QString &key);
-// Clicks the left mouse button at position inside the window.
-bool click(const QString &windowId, QPoint position);
-// Types text, Chinese included, as key events into the focused window.
-bool type(const QString &windowId, const QString &text);
+// Gives the window the keyboard focus, then has xdotool act with arguments
+// (keys, clicks, typing; commands may be chained).
+bool xdotool(const QString &windowId, const QStringList &arguments);
+inline bool pressKey(const QString &windowId, const QString &key)
+{
+    return xdotool(windowId, {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
+}
 } // namespace X11

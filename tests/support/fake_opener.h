@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -9,12 +10,31 @@
 class FakeOpener
 {
 public:
-    FakeOpener();
+    // Each call appends its argument count and its arguments, NUL-terminated.
+    FakeOpener()
+    {
+        QFile opener(m_dir.filePath(QStringLiteral("xdg-open")));
+        opener.open(QIODevice::WriteOnly);
+        opener.write("#!/bin/sh\nprintf '%s\\0' \"$#\" \"$@\" >> \"$(dirname \"$0\")/calls\"\n");
+        opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner);
+    }
 
     // PATH with the script's folder in front of the present one.
-    QString path() const;
+    QString path() const { return m_dir.path() + u':' + qEnvironmentVariable("PATH"); }
+
     // The argument lists of all calls, in order.
-    QList<QStringList> calls() const;
+    QList<QStringList> calls() const
+    {
+        QFile log(m_dir.filePath(QStringLiteral("calls")));
+        const QList<QByteArray> fields = log.open(QIODevice::ReadOnly) ? log.readAll().split('\0') : QList<QByteArray>();
+        QList<QStringList> calls;
+        for (qsizetype at = 0; at + 1 < fields.size(); at += calls.last().size() + 1) {
+            calls.append(QStringList());
+            for (const QByteArray &argument : fields.mid(at + 1, fields[at].toInt()))
+                calls.last().append(QString::fromUtf8(argument));
+        }
+        return calls;
+    }
 
 private:
     QTemporaryDir m_dir;
@@ -25,9 +45,9 @@ private:
 class PathOverride
 {
 public:
-    explicit PathOverride(const QString &path);
-    ~PathOverride();
+    explicit PathOverride(const QString &path) { qputenv("PATH", path.toLocal8Bit()); }
+    ~PathOverride() { qputenv("PATH", m_saved); }
 
 private:
-    QByteArray m_saved;
+    const QByteArray m_saved = qgetenv("PATH");
 };

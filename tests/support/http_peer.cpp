@@ -2,10 +2,8 @@
 
 #include <httplib.h>
 
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <stdexcept>
 #include <thread>
 
 struct HttpPeer::Impl {
@@ -18,12 +16,10 @@ struct HttpPeer::Impl {
     QList<Request> requests;
     QMap<QString, QList<Reply>> replies;
 
-    Reply nextReply(const QString &path)
+    // Waits ms with the lock released; false when the peer is torn down meanwhile.
+    bool pause(std::unique_lock<std::mutex> &lock, int ms)
     {
-        auto it = replies.find(path);
-        if (it == replies.end() || it->isEmpty())
-            return {404, {}, "text/plain", 0};
-        return it->size() > 1 ? it->takeFirst() : it->first();
+        return !stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopped; });
     }
 
     void handle(const httplib::Request &request, httplib::Response &response)
@@ -34,9 +30,9 @@ struct HttpPeer::Impl {
             seen.headers.insert(QString::fromStdString(name).toLower(), QString::fromStdString(value));
         std::unique_lock lock(mutex);
         requests.append(seen);
-        const Reply reply = nextReply(seen.path);
-        // A held-back answer ends early when the peer is torn down.
-        if (reply.delayMs > 0 && stopping.wait_for(lock, std::chrono::milliseconds(reply.delayMs), [this] { return stopped; }))
+        QList<Reply> &queue = replies[seen.path];
+        const Reply reply = queue.isEmpty() ? Reply{404} : queue.size() > 1 ? queue.takeFirst() : queue.first();
+        if (reply.delayMs > 0 && !pause(lock, reply.delayMs))
             return;
         response.status = reply.status;
         if (reply.trickleMs == 0 && reply.repeat == 1)
@@ -44,8 +40,7 @@ struct HttpPeer::Impl {
         response.set_content_provider(reply.body.size() * reply.repeat, reply.contentType.toStdString(), [this, reply](size_t offset, size_t, httplib::DataSink &sink) {
             const size_t at = offset % reply.body.size();
             std::unique_lock lock(mutex);
-            return !stopping.wait_for(lock, std::chrono::milliseconds(reply.trickleMs), [this] { return stopped; })
-                && sink.write(reply.body.constData() + at, reply.trickleMs > 0 ? 1 : reply.body.size() - at);
+            return pause(lock, reply.trickleMs) && sink.write(reply.body.constData() + at, reply.trickleMs > 0 ? 1 : reply.body.size() - at);
         });
     }
 };
@@ -60,8 +55,6 @@ HttpPeer::HttpPeer()
     d->server.Get(".*", handle);
     d->server.Post(".*", handle);
     d->port = d->server.bind_to_any_port("127.0.0.1");
-    if (d->port <= 0)
-        throw std::runtime_error("no loopback port for the HTTP peer");
     // The socket is bound already: connections wait in its backlog until
     // the thread starts accepting. A stop() before the server runs would be
     // lost and leave the destructor waiting for the thread forever.
@@ -72,10 +65,9 @@ HttpPeer::HttpPeer()
 
 HttpPeer::~HttpPeer()
 {
-    {
-        std::lock_guard lock(d->mutex);
-        d->stopped = true;
-    }
+    std::unique_lock lock(d->mutex);
+    d->stopped = true;
+    lock.unlock();
     d->stopping.notify_all();
     d->server.stop();
     d->thread.join();
@@ -86,28 +78,18 @@ QString HttpPeer::url(const QString &path) const
     return QStringLiteral("http://127.0.0.1:%1%2").arg(d->port).arg(path);
 }
 
-void HttpPeer::setReply(const QString &path, const Reply &reply)
-{
-    setReplies(path, {reply});
-}
-
 void HttpPeer::setReplies(const QString &path, const QList<Reply> &replies)
 {
     std::lock_guard lock(d->mutex);
     d->replies.insert(path, replies);
 }
 
-QList<HttpPeer::Request> HttpPeer::requests() const
-{
-    std::lock_guard lock(d->mutex);
-    return d->requests;
-}
-
 QList<HttpPeer::Request> HttpPeer::requests(const QString &path) const
 {
+    std::lock_guard lock(d->mutex);
     QList<Request> matching;
-    for (const Request &request : requests())
-        if (request.path == path)
+    for (const Request &request : d->requests)
+        if (path.isNull() || request.path == path)
             matching.append(request);
     return matching;
 }

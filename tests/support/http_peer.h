@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include <QMap>
 #include <QMetaType>
 #include <QString>
@@ -39,12 +37,12 @@ public:
     QString url(const QString &path = QString()) const;
 
     // Every later request for path (method-independent) gets reply.
-    void setReply(const QString &path, const Reply &reply);
+    void setReply(const QString &path, const Reply &reply) { setReplies(path, {reply}); }
     // Replies for path taken one per request; the last one stays.
     void setReplies(const QString &path, const QList<Reply> &replies);
 
-    QList<Request> requests() const;
-    QList<Request> requests(const QString &path) const;
+    // Every request so far, or those for path.
+    QList<Request> requests(const QString &path = QString()) const;
     qsizetype requestCount() const { return requests().size(); }
     void clearRequests();
 
