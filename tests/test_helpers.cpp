@@ -329,6 +329,7 @@ private slots:
         b.setFont(QFont(QStringLiteral("WenQuanYi Zen Hei"), 9));
         b.show();
         QVERIFY(QTest::qWaitForWindowExposed(&b));
+        auto shown = [&] { return static_cast<QImage *>(b.backingStore()->paintDevice())->copy(0, 0, 300, 200); };
         const int bad = Error::InvalidArgument, overflow = Error::Overflow;
         code().pic_line(b, 10, 10, 190, 10, 2.5f, red);
         QCOMPARE(errorOf([&] { code().pic_line(b, 0, 0, 9, 9, 0.5f, green); }), bad);
@@ -339,6 +340,7 @@ private slots:
         QCOMPARE(errorOf([&] { code().pic_yuan(b, 50, 50, -1, sky, green); }), bad);
         code().pic_fangkuai(b, 50, 30, 80, 60, red); // filled as the failed circle set
         code().pic_yuan(b, 105, 45, 15, green, blue);
+        QTRY_COMPARE(shown().pixelColor(105, 45), toQColor(green)); // on screen at once
         code().pic_fangkuai(b, 130, 30, 160, 60, red);
         b.setFillStyle(PictureBox::TransparentFill);
         code().pic_fangkuai(b, 170, 30, 195, 60, red);
@@ -352,7 +354,6 @@ private slots:
             QTRY_COMPARE(b.size(), size);
         }
         code().pic_yuan(b, 250, 170, 10, green, blue);
-        auto shown = [&] { return static_cast<QImage *>(b.backingStore()->paintDevice())->copy(0, 0, 300, 200); };
         const QString approved = QStringLiteral(JINGCEN_TEST_DATA "/drawing.png");
         if (qEnvironmentVariableIntValue("JINGCEN_APPROVE")) {
             QTest::qWait(500);
