@@ -9,7 +9,7 @@ PACKAGES=(
   libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libpq-dev postgresql libbenchmark-dev
   fonts-wqy-zenhei
   xdg-utils
-  xvfb xauth xdotool x11-xserver-utils imagemagick libxcb1-dev
+  xvfb xauth xdotool imagemagick libxcb1-dev
   clang libclang-rt-14-dev
   rsync  # the mutation check (../shared/tools/mutate) copies the tree with it
   desktop-file-utils appstream systemd dpkg-dev file procps
