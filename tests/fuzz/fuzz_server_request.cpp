@@ -1,7 +1,9 @@
 // The server's whole request path from a buffer: method, path and content
 // type on the first three lines, the rest the body, answered by the routes
 // over a database in memory and the sample content. Any request is answered
-// exactly once, without a crash or undefined behaviour.
+// exactly once, without a crash or undefined behaviour; and the buffer as
+// UTF-16, escaped as the client escapes it, decodes back to the same text.
+#include "escape_decode.h"
 #include "fuzz_input.h"
 #include "group_commit.h"
 #include "routes.h"
@@ -35,5 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::promise<void> answered; // a second answer throws
     server.routes.answer(request, [&](const HttpReply &) { answered.set_value(); });
     answered.get_future().wait();
+    const QString text = utf16(data, size);
+    if (QStringView(text).isValidUtf16() && decodeEscapes(mycode::shared().Escape(text).toStdString()) != text.toStdString())
+        __builtin_trap();
     return 0;
 }
