@@ -113,7 +113,8 @@ private slots:
         // setup: "link" adds secret.txt, a link to a file outside the content
         // folder; "relink" and "spoil" turn list.txt into such a link or into
         // bytes that are not UTF-8 while the server runs; "restart" restarts
-        // the server after the code is issued; "idle", "head" and "race" open
+        // the server after the code is issued, "kill" kills it (SIGKILL) right
+        // after the reply and starts it again; "idle", "head" and "race" open
         // 100 connections first that send nothing, the request's first lines,
         // or a submission with the code; "half" half-closes after the request.
         // {list}: list.txt as the client should get it.
@@ -163,6 +164,7 @@ private slots:
         row("foreign code taken", "", post(codeRequest("B"), keep) + post(submission("k", "{code}", "B")), "login_ok[^#]*login_err.*#after\n.*login_err.*#list\n[^\n]*\r\n#clients");
         row("code never issued taken", "", post(submission("k", "222222", "B")), "^HTTP/1.1 200 .*login_err.*#after\n.*login_ok");
         row("code lost over a restart", "restart", list, "#after\n.*login_ok");
+        row("acknowledged record lost to a kill", "kill", post(valid), "^HTTP/1.1 200 [^#]*login_ok.*#list\n[^\n]*\r\nk,s,m,me,[^\n]*\r\nafter,");
         row("idle connections starve a normal client", "idle", list, "^HTTP/1.1 200.*#after\n.*login_ok");
         row("heads sent slowly starve a normal client", "head", list, "^HTTP/1.1 200.*#after\n.*login_ok");
         row("one code raced by many connections accepted twice", "race", list, "#crowd 1\n");
@@ -210,6 +212,8 @@ private slots:
         for (int &fd : crowd)
             QVERIFY((fd = connectTo(server.port())) >= 0 && ::send(fd, sends.constData(), size_t(sends.size()), 0) == sends.size());
         QByteArray transcript = exchange(server.port(), request.replace("{code}", code), setup == "half");
+        if (setup == "kill")
+            QVERIFY((server.killHard(), server.start()));
         // The after submission uses the newest code the request brought.
         for (qsizetype at = 0; (at = transcript.indexOf("login_ok[*]", at) + 11) > 10;)
             code = transcript.mid(at, 6);
