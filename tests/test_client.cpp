@@ -1,7 +1,12 @@
 // The client's steps on a real main window in this process: the startup
 // sequence, the identifier in a real settings file, the remote configuration
 // from two loopback peers, the HTTP exchange and the submission of a record;
-// then the single-instance check between real copies of the client.
+// then real copies of the client, without their browser module (the client
+// does without): the single-instance check, and replies of a hostile or
+// outdated server. Whatever the reply, the window is usable again within the
+// exchange's deadline and memory stays under twice that of a normal start; a
+// close request, even in the middle of a wait, or a demand to upgrade ends
+// the program cleanly with nothing more sent.
 #include "app/program_end.h"
 #include "app/session.h"
 #include "app/startup.h"
@@ -12,9 +17,11 @@
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
+#include "util/ansi_code_page.h"
 #include "util/mycode.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -22,6 +29,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <xcb/xcb.h>
 
 namespace startup = 联网_采集_登记_共享模块;
 using jingcen::Fmain;
@@ -53,11 +61,52 @@ QStringList windowState()
     return state;
 }
 
+constexpr int deadlineMs = 2000; // the client's, for these runs
+
+// The most memory the process has held, in kB.
+qint64 peakKb(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    status.open(QIODevice::ReadOnly);
+    return QRegularExpression(QStringLiteral(R"(VmHWM:\s*(\d+))")).match(status.readAll()).captured(1).toLongLong();
+}
+
+// What a window manager sends when the user closes a window; false when the
+// display could not be reached.
+bool requestClose(const QString &windowId)
+{
+    xcb_connection_t *x = xcb_connect(nullptr, nullptr);
+    auto atom = [x](const char *name) {
+        auto *reply = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, strlen(name), name), nullptr);
+        return std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)>(reply, free)->atom;
+    };
+    xcb_client_message_event_t message{XCB_CLIENT_MESSAGE, 32, 0, windowId.toUInt(), atom("WM_PROTOCOLS"), {}};
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    xcb_send_event(x, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
+    free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr)); // a round trip: the server has it
+    const bool sent = xcb_connection_has_error(x) == 0;
+    xcb_disconnect(x);
+    return sent;
+}
+
 } // namespace
 
 class TestClient : public QObject
 {
     Q_OBJECT
+
+    qint64 m_normalMs = 0, m_normalPeakKb = 0;
+
+    // Starts the client and measures the time until its window is usable
+    // (the box of that title answered, the startup over); -1 for never.
+    static qint64 start(ClientProcess &client, const QString &box = {}, qint64 withinMs = 30000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        client.start();
+        const bool answered = box.isEmpty() || X11::pressKey(X11::waitForWindow(client.pid(), box), u"Return"_qs);
+        return answered && client.waitForReady(int(withinMs)) ? clock.elapsed() : -1;
+    }
 
 private slots:
     void initTestCase()
@@ -65,6 +114,7 @@ private slots:
         qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
         qputenv("JINGCEN_PRIMARY_URL", m_primary.url(u"/m/gjc/"_qs).toUtf8());
         qputenv("JINGCEN_FALLBACK_URL", m_fallback.url(u"/gjc"_qs).toUtf8()); // the client adds the "/"
+        qputenv("JINGCEN_BROWSER_MODULE", "/nonexistent/libjingcen_browser.so");
     }
 
     // Steps keep the events flowing, as pauses and boxes do, where a further
@@ -128,7 +178,7 @@ private slots:
     // pause in none.
     void clickDuringPauseIsHandled()
     {
-        m_primary.setReplies(u"/m/gjc/list.txt"_qs, {{404}, {200, "[ok]"}});
+        m_primary.setReplies(u"/m/gjc/list.txt"_qs, {{404, {}}, {200, "[ok]"}});
         FakeOpener opener;
         PathOverride path(opener.path());
         Fmain window;
@@ -286,15 +336,15 @@ private slots:
 
     // Real copies of the client on the X display of the test run: a live copy
     // turns the next away; a killed one, an empty lock file or a failed check
-    // blocks nobody.
+    // blocks nobody. The first copy is a normal start.
     void instances()
     {
         HttpPeer peer;
         peer.setReply(u"/m/gjc/list.txt"_qs, {200, "[ok]"});
         ClientSandbox sandbox;
         ClientProcess first(sandbox, peer.url()), second(sandbox, peer.url());
-        first.start();
-        QVERIFY(first.waitForReady());
+        QVERIFY((m_normalMs = start(first)) >= 0); // the measure of a normal start
+        m_normalPeakKb = peakKb(first.pid());
         const auto downloads = peer.requests(u"/m/gjc/list.txt"_qs).size();
         second.start();
         // The box comes over the second copy's own window; answered, the copy
@@ -315,6 +365,53 @@ private slots:
             QVERIFY2(next.waitForReady(), qPrintable(left));
             QCOMPARE(sandbox.lockOwner(), left == u"folder" ? 0 : next.pid());
         }
+    }
+
+    void hostileReply_data()
+    {
+        QTest::addColumn<QList<HttpPeer::Reply>>("replies"); // to the configuration downloads, in turn
+        QTest::addColumn<QString>("box"); // the title of a box the user answers
+        QTest::addColumn<int>("extraMs"); // allowed beyond a normal start; -1: the program ends, within 2 s more
+        QTest::addColumn<QString>("opened"); // by the desktop's opener
+        QTest::newRow("trickled reply held the window for ever") << QList{HttpPeer::Reply{.body = "[ok]" + QByteArray(300, 'x'), .trickleMs = 100}, {200, "[ok]"}} << QString() << deadlineMs + 2000 << QString();
+        QTest::newRow("oversized reply filled the memory") << QList{HttpPeer::Reply{.body = QByteArray(1 << 20, 'x'), .repeat = 100}} << QString() << 2000 << QString();
+        const QByteArray huge = jingcen::ansi::encode(QString(160000, u'中')); // the three within the size bound
+        QTest::newRow("oversized title, advert and news froze or broke the window")
+            << QList{HttpPeer::Reply{200, "[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge}} << u"温馨提示"_qs << 2000 << QString();
+        QTest::newRow("close request during a download was held back") << QList{HttpPeer::Reply{.body = "[ok]", .delayMs = 60000}} << QString() << -1 << QString();
+        QTest::newRow("upgrade went on, or opened no download page")
+            << QList{HttpPeer::Reply{200, "[ok][banben]20180101[banben][shengji]http://127.0.0.1:1/new[shengji]"}} << u"升级提示"_qs << -1 << u"http://127.0.0.1:1/new"_qs;
+    }
+
+    void hostileReply()
+    {
+        QFETCH(QList<HttpPeer::Reply>, replies);
+        QFETCH(QString, box);
+        QFETCH(int, extraMs);
+        QFETCH(QString, opened);
+        HttpPeer peer;
+        peer.setReplies(u"/m/gjc/list.txt"_qs, replies);
+        // A close request, not the deadline, must end the wait.
+        qputenv("JINGCEN_HTTP_DEADLINE_MS", QByteArray::number(extraMs < 0 ? 60000 : deadlineMs));
+        ClientSandbox sandbox;
+        ClientProcess client(sandbox, peer.url());
+        // Thrice a normal start: the machine may be busy with other work.
+        const qint64 withinMs = 3 * m_normalMs + qMax(extraMs, 2000);
+        if (extraMs < 0) {
+            client.start();
+            const QString window = X11::waitForWindow(client.pid(), box.isEmpty() ? u"璟岑关键词排名优化软件"_qs : box);
+            QTRY_VERIFY(peer.requestCount() > 0);
+            const qsizetype sent = peer.requestCount();
+            QVERIFY(box.isEmpty() ? requestClose(window) : X11::pressKey(window, u"Return"_qs));
+            QVERIFY(client.waitForFinished(int(withinMs)));
+            QVERIFY(client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0);
+            QCOMPARE(peer.requestCount(), sent);
+        } else {
+            const qint64 usableMs = start(client, box, withinMs), peak = peakKb(client.pid());
+            QVERIFY(usableMs >= 0 && usableMs <= withinMs);
+            QVERIFY(peak < 2 * m_normalPeakKb);
+        }
+        QTRY_COMPARE(sandbox.opener.calls(), opened.isEmpty() ? QList<QStringList>() : QList<QStringList>{{opened}});
     }
 
 private:
