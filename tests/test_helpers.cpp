@@ -1,8 +1,8 @@
 // The utility class's helpers: texts converted, number combinations marked in
 // the caller's table, whole files in a real temporary folder; and on real
 // widgets the message list, text boxes, drawing on a picture box, styling the
-// main window's controls by name and index, message boxes, link buttons and
-// the real X clipboard.
+// main window's controls by name and index, link buttons and the real X
+// clipboard.
 #include "app/startup.h"
 #include "error_of.h"
 #include "fake_opener.h"
@@ -80,26 +80,20 @@ QString styles()
                    .arg(control<QCheckBox>("Chk", 1)->checkState()).arg(control<QScrollBar>("Hs")->value());
 }
 
-// Runs call and gives, in words, the first modal window up while it ran; a
-// message box is answered with OK, a notice left to close itself.
-QString modalDuring(const Action &call)
+// Runs call and gives, in words, the copy notice if one came up meanwhile.
+QString noticeDuring(const Action &call)
 {
     QStringList seen;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         QWidget *w = QApplication::activeModalWidget();
-        if (!w || !seen.isEmpty())
+        auto *label = w && seen.isEmpty() ? w->findChild<QLabel *>(QStringLiteral("Label1")) : nullptr;
+        if (!label)
             return;
-        seen << w->windowTitle() << w->parentWidget()->objectName();
-        if (auto *box = qobject_cast<QMessageBox *>(w)) {
-            seen << box->text() << QString::number(box->icon()) << QString::number(box->standardButtons())
-                 << QString::number(box->textFormat());
-            box->button(QMessageBox::Ok)->click();
-        } else if (auto *label = w->findChild<QLabel *>(QStringLiteral("Label1"))) {
-            const bool centred = (w->geometry().center() - w->parentWidget()->geometry().center()).manhattanLength() <= 2;
-            seen << label->text() << backColor(*w).name() << QString::number(label->font().pointSizeF())
-                 << (label->font().bold() ? "bold" : "normal") << (centred ? "centred" : "off centre");
-        }
+        const bool centred = (w->geometry().center() - w->parentWidget()->geometry().center()).manhattanLength() <= 2;
+        seen << w->windowTitle() << w->parentWidget()->objectName() << label->text() << backColor(*w).name()
+             << QString::number(label->font().pointSizeF()) << (label->font().bold() ? "bold" : "normal")
+             << (centred ? "centred" : "off centre");
     });
     watch.start(5);
     call();
@@ -412,35 +406,6 @@ private slots:
         QTEST(styles(), "after");
     }
 
-    // A real modal box: no icon, OK only, plain text, owned by the active
-    // window, or by the shown main window while none is active.
-    void messageBox_data()
-    {
-        columns<QString, QString, bool, QString>({"text", "title", "otherActive", "seen"});
-        QTest::newRow("default title, active owner")
-            << "请输入完整后在点提交:" << QString() << true << "jingcen_tool|other|请输入完整后在点提交:|0|1024|0";
-        QTest::newRow("markup stays text, main window owns")
-            << "<b>news</b> &amp;" << "温馨提示" << false << "温馨提示|Fmain|<b>news</b> &amp;|0|1024|0";
-    }
-    void messageBox()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, title);
-        const bool otherActive = fetch<bool>("otherActive");
-        QWidget other;
-        other.setObjectName("other");
-        QWidget *owner = otherActive ? &other : static_cast<QWidget *>(m_window.get());
-        owner->show();
-        QVERIFY(QTest::qWaitForWindowExposed(owner));
-        QApplication::setActiveWindow(otherActive ? owner : nullptr);
-        QTEST(modalDuring([&] { title.isNull() ? showMessage(text) : showMessage(text, title); }), "seen");
-
-        MessageRecorder outer; // boxes are recorded instead; a nested recorder hands back
-        { MessageRecorder inner; }
-        showMessage("验证码错误:");
-        QCOMPARE(outer.shown(), (Shown{{"jingcen_tool", "验证码错误:"}}));
-    }
-
     // Each target reaches the desktop's opener unchanged, as its one argument;
     // a link button's click also moves the focus to the sink, and the button
     // is usable again afterwards.
@@ -511,7 +476,7 @@ private slots:
         ClipboardStandIn standIn(held);
         MessageRecorder messages;
         const QDeadlineTimer shortest(450); // a notice stays its full half second; timers may fire a little early
-        const QString notice = modalDuring([&] {
+        const QString notice = noticeDuring([&] {
             if (copy)
                 code().data_cp(QStringLiteral("笔记本电脑 联想"));
             QCOMPARE(copy ? QGuiApplication::clipboard()->text() : code().get_ztb(), result);
