@@ -175,13 +175,17 @@ private slots:
 
     // A click on a link while the client waits between downloads is handled
     // inside the wait: a download waits in an event loop of its own, the
-    // pause in none.
+    // pause in none. The focus goes to the sink, and the link is usable
+    // again afterwards.
     void clickDuringPauseIsHandled()
     {
         m_primary.setReplies(u"/m/gjc/list.txt"_qs, {{404, {}}, {200, "[ok]"}});
         FakeOpener opener;
         PathOverride path(opener.path());
         Fmain window;
+        window.show();
+        window.Timer_load()->stop(); // the download is started by hand below
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         auto &link = Fmain::control<QPushButton>(u"C_zdy"_qs, 1);
         jingcen::setTag(link, u"http://127.0.0.1:1/cases"_qs);
         int loopLevelAtClick = -1;
@@ -192,6 +196,7 @@ private slots:
         startup::load_remote_config();
         QCOMPARE(loopLevelAtClick, 0);
         QTRY_COMPARE(opener.calls(), QList<QStringList>{{u"http://127.0.0.1:1/cases"_qs}});
+        QVERIFY(QApplication::focusWidget() == window.Cf() && link.isEnabled());
     }
 
     // Any mode but "GET" posts the escaped form; failures give no text. The

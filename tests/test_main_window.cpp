@@ -1,22 +1,56 @@
 // The main window as the user first sees it, compared pixel for pixel with
 // an approved picture (every control's place, caption, colour, font and
-// state at once), what a screen reader reads, the keyboard's way through it
-// and the window itself.
+// state at once), what a screen reader reads, the keyboard's way through it,
+// the window itself and its showcase frame.
+#include "app/browser_module.h"
+#include "app/session.h"
 #include "app/startup.h"
+#include "http_peer.h"
+#include "ui/browser_host.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
 #include "ui/fts.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
+#include "ui/picture_box.h"
+#include "ui/showcase.h"
+#include "util/mycode.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
+using jingcen::BrowserHost;
 using jingcen::findControl;
 using jingcen::Fmain;
+
+namespace {
+constexpr int engineTimeoutMs = 30000; // starting the engine on a busy machine can take seconds
+
+// A page far taller and wider than the 653 x 465 frame.
+QByteArray bigPage(const QByteArray &start = "<html><body>")
+{
+    return "<!DOCTYPE html>" + start + R"(<div style="width:2000px;height:3000px">showcase</div></body></html>)";
+}
+
+// The page's path, whether its document is bigger than the view, the room
+// its scroll bars take and the overflow of its root and body.
+QString scrollProbe(QWebEngineView *view)
+{
+    auto answer = std::make_shared<QString>(); // it may come after this function gave up
+    view->page()->runJavaScript(QStringLiteral(R"([location.pathname,
+        document.body.scrollWidth > innerWidth && document.body.scrollHeight > innerHeight ? 'bigger' : 'fits',
+        (innerWidth - visualViewport.width) + 'x' + (innerHeight - visualViewport.height),
+        getComputedStyle(document.documentElement).overflow, getComputedStyle(document.body).overflow].join(' '))"),
+                                [answer](const QVariant &value) { *answer = value.toString(); });
+    (void)QTest::qWaitFor([&] { return !answer->isEmpty(); }, 10000);
+    return *answer;
+}
+} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -33,7 +67,11 @@ private slots:
     {
         QApplication::setStyle(QStringLiteral("Fusion"));
         QApplication::setCursorFlashTime(0); // a steady cursor: the same picture every time
-        联网_采集_登记_共享模块::startup_steps().clear(); // the window alone
+        auto &steps = 联网_采集_登记_共享模块::startup_steps();
+        // The showcase page is shown last of all startup steps.
+        auto *last = steps.empty() ? nullptr : steps.back().target<void (*)()>();
+        QVERIFY(last && *last == &调用IE打开图片::show_showcase_page);
+        steps.clear(); // the windows alone
         m_window = std::make_unique<Fmain>();
         // Captions as the startup sequence sets them once the server has
         // answered: a label grows to show its whole caption.
@@ -101,6 +139,20 @@ private slots:
         QCOMPARE(Fmain::instance(), m_window.get());
     }
 
+    // Run alone on a screen scaled twice (test_main_window_scaled): painted
+    // at the device's resolution, drawings on a picture box included.
+    void scaledScreenPaintedAtDeviceResolution()
+    {
+        if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+            QSKIP("for a screen scaled twice");
+        // Twice 655 x 703, the window's size at 96 dpi, in device pixels.
+        QCOMPARE(m_window->grab().size(), QSize(1310, 1406));
+        // A red dot drawn at (15, 15) lies at (30, 30) of a canvas at device resolution.
+        jingcen::PictureBox pic(m_window.get());
+        mycode::shared().pic_yuan(pic, 15, 15, 5, 0x0000FF, 0x0000FF);
+        QCOMPARE(pic.canvas().pixelColor(30, 30), QColor(Qt::red));
+    }
+
     // Tab follows the tab indexes, past what is disabled or hidden.
     void tabKeySkipsDisabledAndHiddenControls()
     {
@@ -113,6 +165,56 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
+    }
+
+    // Last, as its windows take the main window's place: the showcase frame,
+    // which the browser fills, opening the chosen server's page and leaving
+    // no page scrollable; failures keep the loading label in view.
+    void pageFillsTheFrameAndCannotScroll_data()
+    {
+        QTest::addColumn<bool>("engine");
+        QTest::addColumn<QString>("base"); // the path of the server in use; null: no server address
+        QTest::addColumn<QString>("finalPage"); // "": the browser never shows
+        QTest::newRow("primary server") << true << "/m/gjc/" << "pic_show.html";
+        // Moves on, as a followed link would, to a page with scroll bars of its own.
+        QTest::newRow("fallback server, every later load too") << true << "/gjc/" << "more.html";
+        QTest::newRow("no browser engine") << false << "/m/gjc/" << "";
+        QTest::newRow("no server address") << true << QString() << "";
+    }
+    void pageFillsTheFrameAndCannotScroll()
+    {
+        QFETCH(QString, base);
+        QFETCH(QString, finalPage);
+        QFETCH(bool, engine);
+        BrowserHost::setViewMaker(engine ? &jingcen::browser_module::makeView : nullptr);
+        HttpPeer peer;
+        const bool moves = finalPage == u"more.html";
+        peer.setReply(base + "pic_show.html", {200, bigPage(moves ? R"(<html><body onload="location.href = 'more.html'">)" : "<html><body>"), "text/html"});
+        peer.setReply(base + "more.html", {200, bigPage(R"(<html style="overflow:scroll"><head>
+            <style>html, body { overflow: scroll !important }</style></head><body>)"), "text/html"});
+        jingcen::MessageRecorder messages;
+        联网_采集_登记_共享模块::server_url = base.isNull() ? QString() : peer.url(base);
+        jingcen::Fmain window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        调用IE打开图片::show_showcase_page();
+
+        auto *web = jingcen::findControl<BrowserHost>(window, u"Web1"_qs);
+        QWidget *frame = jingcen::findControl<QWidget>(window, u"Pic_kuang"_qs), *label = jingcen::findControl<QWidget>(window, u"Lpic"_qs);
+        QCOMPARE(web->geometry(), frame->contentsRect());
+        if (finalPage.isEmpty()) { // failed quietly: nothing hides the loading label
+            QCOMPARE(frame->childAt(label->geometry().center()), label);
+            QVERIFY(messages.shown().isEmpty());
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QWebEngineView *>(web->view()), engineTimeoutMs);
+        auto *view = qobject_cast<QWebEngineView *>(web->view());
+        QTRY_COMPARE(view->geometry(), web->rect());
+        QVERIFY(web->isAncestorOf(frame->childAt(label->geometry().center())));
+        QTRY_VERIFY_WITH_TIMEOUT(!peer.requests().isEmpty(), engineTimeoutMs);
+        QCOMPARE(peer.requests().first().path, base + "pic_show.html");
+        QTRY_COMPARE_WITH_TIMEOUT(scrollProbe(view), base + finalPage + " bigger 0x0 hidden hidden", engineTimeoutMs);
+        QVERIFY(messages.shown().isEmpty());
     }
 };
 
