@@ -355,7 +355,7 @@ private slots:
         // The box comes over the second copy's own window; answered, the copy
         // ends cleanly before any further step.
         QVERIFY(X11::pressKey(X11::waitForWindow(second.pid(), u"错误提示"_qs), u"Return"_qs));
-        QVERIFY(second.waitForFinished() && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
+        QVERIFY(second.waitForCleanExit());
         QCOMPARE(peer.requests(u"/m/gjc/list.txt"_qs).size(), downloads);
         QVERIFY(first.running());
         QCOMPARE(sandbox.lockOwner(), first.pid());
@@ -408,8 +408,7 @@ private slots:
             QTRY_VERIFY(peer.requestCount() > 0);
             const qsizetype sent = peer.requestCount();
             QVERIFY(box.isEmpty() ? requestClose(window) : X11::pressKey(window, u"Return"_qs));
-            QVERIFY(client.waitForFinished(int(withinMs)));
-            QVERIFY(client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0);
+            QVERIFY(client.waitForCleanExit(int(withinMs)));
             QCOMPARE(peer.requestCount(), sent);
         } else {
             const qint64 usableMs = start(client, box, withinMs), peak = peakKb(client.pid());

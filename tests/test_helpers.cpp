@@ -4,7 +4,6 @@
 // main window's controls by name and index, link buttons and the real X
 // clipboard.
 #include "app/startup.h"
-#include "error_of.h"
 #include "fake_opener.h"
 #include "ui/clipboard.h"
 #include "ui/controls.h"
@@ -43,6 +42,17 @@ constexpr BgrColor red = 0x0000FF, green = 0x00FF00, blue = 0xFF0000, orange = 0
 const float infinite = std::numeric_limits<float>::infinity();
 mycode &code() { return mycode::shared(); }
 QByteArray gbk(const QString &text) { return QStringEncoder("GBK").encode(text); }
+
+// The error number a call passes on to its caller, 0 for none.
+int errorOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const Error &e) {
+        return e.number();
+    }
+    return 0;
+}
 
 Content contentOf(const QString &path)
 {

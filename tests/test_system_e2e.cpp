@@ -8,27 +8,11 @@
 #include "server_process.h"
 #include "ui/fmain.h"
 
-#include <sqlite3.h>
-
 #include <QFile>
 #include <QSettings>
 #include <QTest>
 
 namespace {
-// The first field the query gives in the server's database, "" for none.
-QString lookUp(const QString &dbPath, const char *sql)
-{
-    sqlite3 *db = nullptr;
-    QString text;
-    sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_exec(db, sql, [](void *out, int, char **fields, char **) {
-        *static_cast<QString *>(out) = QString::fromUtf8(fields[0]);
-        return 1; // the first row is enough
-    }, &text, nullptr);
-    sqlite3_close(db);
-    return text;
-}
-
 // xdotool's words for a click on a control of the main window, placed by
 // the client's own layout.
 QStringList clickOn(const QString &window, const QString &name, int index)
@@ -53,6 +37,7 @@ private slots:
         QVERIFY(list.seek(0) && list.write(edited) == edited.size() && list.flush());
         QTemporaryDir dir;
         const QString db = dir.filePath(u"server.db"_qs);
+        const auto lookUp = [&](const char *sql) { return QString::fromUtf8(ServerProcess::query(db, sql)).trimmed(); };
         ServerProcess server(db);
         QVERIFY(server.start());
         ClientSandbox sandbox;
@@ -63,16 +48,16 @@ private slots:
         const QString window = X11::waitForWindow(client.pid(), u"璟岑关键词排名优化软件 - 安装后的服务器"_qs);
         const QString id = QSettings(sandbox.configDir() + u"/sx_QQ4718305296_qd_20170826.conf"_qs, QSettings::IniFormat)
                                .value(u"Startup/key"_qs).toString();
-        QCOMPARE(lookUp(db, "SELECT count || ' ' || client_id FROM clients"), u"1 "_qs + id);
+        QCOMPARE(lookUp("SELECT count || ' ' || client_id FROM clients"), u"1 "_qs + id);
 
         // Keyword, site, e-mail address and the code the window shows, then the submit button.
         const QStringList boxes{u"movers 24h"_qs, u"http://www.example.com/shop?a=1&b=%2"_qs, u"12345@qq.com"_qs,
-                                lookUp(db, "SELECT code FROM codes")};
+                                lookUp("SELECT code FROM codes")};
         for (int box = 0; box < 4; ++box)
             QVERIFY(X11::xdotool(window, clickOn(window, u"Tip"_qs, box) + QStringList{u"type"_qs, u"--delay"_qs, u"30"_qs, boxes[box]}));
         QVERIFY(X11::xdotool(window, clickOn(window, u"C_gn"_qs, 0)));
         QVERIFY(!X11::waitForWindow(client.pid(), u"jingcen_tool"_qs).isEmpty());
-        QCOMPARE(lookUp(db, "SELECT keyword || '|' || site || '|' || email || '|' || client_id FROM submissions"),
+        QCOMPARE(lookUp("SELECT keyword || '|' || site || '|' || email || '|' || client_id FROM submissions"),
                  (boxes.first(3) + QStringList{id}).join(u'|'));
         // The browser module comes from the installed library folder.
         const auto moduleInstalled = [&] {

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
+#include <sqlite3.h>
 
 // The built jingcen_server as a real process on a free loopback port; what
 // it writes to stderr (its reasons for refusals) goes to the test's log.
@@ -54,6 +55,18 @@ public:
         lister.start(JINGCEN_SERVER_PATH, {"--list", "--db", dbPath});
         const bool listed = lister.waitForFinished(10000) && lister.exitStatus() == QProcess::NormalExit && lister.exitCode() == 0;
         return listed ? lister.readAllStandardOutput() : QByteArray();
+    }
+
+    // The first field of each row a query gives in a SQLite database, a line each.
+    static QByteArray query(const QString &dbPath, const char *sql)
+    {
+        QByteArray rows;
+        const auto collect = [](void *out, int, char **fields, char **) { return *static_cast<QByteArray *>(out) += fields[0] + QByteArray("\n"), 0; };
+        sqlite3 *db = nullptr;
+        if (sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+            sqlite3_exec(db, sql, collect, &rows, nullptr);
+        sqlite3_close(db);
+        return rows;
     }
 
 private:

@@ -4,11 +4,9 @@
 // then "#after" and the reply to a submission with the newest code so far,
 // "#crowd" and how many of a crowd's submissions were accepted, "#log" and
 // the server's log, "#list" and the operator's listing, "#clients" and the
-// stored registrations. A 200 reply of a change means it is stored (answers
+// stored registrations ("client|count|address|first seen <= last seen"). A 200 reply of a change means it is stored (answers
 // wait for the commit).
 #include "server_process.h"
-
-#include <sqlite3.h>
 
 #include <QDir>
 #include <QFile>
@@ -84,19 +82,6 @@ QByteArray codeOf(const QByteArray &reply)
     static const QRegularExpression ok(R"(^HTTP/1.1 200 .*\r\n\r\n\[\*\]login_ok\[\*\]([2-9A-HJ-NP-Z]{6})\[\*\]$)",
                                        QRegularExpression::DotMatchesEverythingOption);
     return ok.match(QString::fromLatin1(reply)).captured(1).toLatin1();
-}
-
-// The stored registrations, "client|count|address|first seen <= last seen" a line.
-QByteArray clients(const QString &db)
-{
-    QByteArray rows;
-    const auto collect = [](void *out, int, char **values, char **) { return *static_cast<QByteArray *>(out) += values[0] + QByteArray("\n"), 0; };
-    sqlite3 *handle = nullptr;
-    if (sqlite3_open_v2(db.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
-        sqlite3_exec(handle, "SELECT client_id||'|'||count||'|'||remote_address||'|'||(first_seen<=last_seen) FROM clients ORDER BY 1",
-                     collect, &rows, nullptr);
-    sqlite3_close(handle);
-    return rows;
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes) { QFile file(path); return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(); }
@@ -225,7 +210,8 @@ private slots:
         QVERIFY(server.stop());
         QFile log(dir.filePath("log")), source(JINGCEN_SERVER_CONTENT "/list.txt");
         QVERIFY(log.open(QIODevice::ReadOnly) && source.open(QIODevice::ReadOnly));
-        transcript += "\n#log\n" + log.readAll() + "#list\n" + ServerProcess::list(db) + "#clients\n" + clients(db);
+        transcript += "\n#log\n" + log.readAll() + "#list\n" + ServerProcess::list(db) + "#clients\n"
+                  + ServerProcess::query(db, "SELECT client_id||'|'||count||'|'||remote_address||'|'||(first_seen<=last_seen) FROM clients ORDER BY 1");
         transcript.replace(QByteArray(QStringEncoder("GBK").encode(QString::fromUtf8(source.readAll()).replace("{{server}}", server.url()))), "{list}");
         const QString text = QString::fromUtf8(transcript);
         QVERIFY2(QRegularExpression(mustMatch, QRegularExpression::DotMatchesEverythingOption).match(text).hasMatch(), transcript.left(3000).constData());

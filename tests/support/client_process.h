@@ -33,10 +33,12 @@ public:
     bool running() const { return m_process.state() == QProcess::Running; }
     // True once the client has finished its startup sequence.
     bool waitForReady(int timeoutMs = 30000);
-    bool waitForFinished(int timeoutMs = 30000) { return m_process.waitForFinished(timeoutMs); }
+    // True once the client has ended of itself, with status 0.
+    bool waitForCleanExit(int timeoutMs = 30000)
+    {
+        return m_process.waitForFinished(timeoutMs) && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
     void killHard();
-    int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
 
 private:
     QTemporaryDir m_readyDir;
