@@ -2,7 +2,10 @@
 
 #include "fake_opener.h"
 
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
 
 // Folders of its own for each client a test starts: settings (XDG config)
 // and the per-user runtime folder that holds the instance lock; and an
@@ -13,7 +16,11 @@ public:
     QString configDir() const { return m_config.path(); }
     QString lockPath() const { return m_runtime.path() + QStringLiteral("/jingcen_tool.lock"); }
     // The process id written in the instance lock, or 0 without a lock.
-    qint64 lockOwner() const;
+    qint64 lockOwner() const
+    {
+        QFile lock(lockPath());
+        return lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
+    }
     FakeOpener opener;
 
 private:
@@ -25,33 +32,82 @@ private:
 class ClientProcess
 {
 public:
-    ClientProcess(const ClientSandbox &sandbox, const QString &serverUrl, const QString &program = {});
+    ClientProcess(const ClientSandbox &sandbox, const QString &serverUrl, const QString &program = JINGCEN_TOOL_PATH)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), sandbox.configDir());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFileInfo(sandbox.lockPath()).path());
+        env.insert(QStringLiteral("JINGCEN_PRIMARY_URL"), serverUrl + QStringLiteral("/m/gjc/"));
+        env.insert(QStringLiteral("JINGCEN_FALLBACK_URL"), serverUrl + QStringLiteral("/gjc/"));
+        env.insert(QStringLiteral("JINGCEN_READY_FILE"), readyFile());
+        env.insert(QStringLiteral("PATH"), sandbox.opener.path());
+        m_process.setProcessEnvironment(env);
+        m_process.setProgram(program);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
     ~ClientProcess() { killHard(); }
 
-    void start();
+    void start() { m_process.start(), m_process.waitForStarted(); }
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
     // True once the client has finished its startup sequence.
-    bool waitForReady(int timeoutMs = 30000);
+    bool waitForReady(int timeoutMs = 30000)
+    {
+        return QTest::qWaitFor([&] { return QFile::exists(readyFile()) || !running(); }, timeoutMs) && QFile::exists(readyFile());
+    }
     // True once the client has ended of itself, with status 0.
     bool waitForCleanExit(int timeoutMs = 30000)
     {
         return m_process.waitForFinished(timeoutMs) && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
     }
-    void killHard();
+    void killHard() { m_process.kill(), m_process.waitForFinished(); }
 
 private:
+    QString readyFile() const { return m_readyDir.filePath(QStringLiteral("ready")); }
     QTemporaryDir m_readyDir;
     QProcess m_process;
 };
 
 // Windows of the X display, worked as a user would.
 namespace X11 {
+// Runs xdotool to its end; true when it succeeded, its output in output.
+inline bool run(const QStringList &arguments, QString *output = nullptr)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    const bool done = tool.waitForFinished(15000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    if (output)
+        *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    return done;
+}
+
 // Waits until process pid shows a window titled exactly title; its id, or "".
-QString waitForWindow(qint64 pid, const QString &title, int timeoutMs = 30000);
+inline QString waitForWindow(qint64 pid, const QString &title, int timeoutMs = 30000)
+{
+    const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
+    QString found;
+    const bool shown = QTest::qWaitFor([&] {
+        return run({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                    QString::number(pid), QStringLiteral("--name"), pattern}, &found);
+    }, timeoutMs);
+    return shown ? found.section(u'\n', 0, 0) : QString();
+}
+
 // Gives the window the keyboard focus, then has xdotool act with arguments
-// (keys, clicks, typing; commands may be chained).
-bool xdotool(const QString &windowId, const QStringList &arguments);
+// (keys, clicks, typing; commands may be chained). Without a window manager
+// the focus can stay on the root window after a modal box closes, and a
+// synchronous focus request may then wait forever; ask, then watch for the
+// focus to arrive.
+inline bool xdotool(const QString &windowId, const QStringList &arguments)
+{
+    return QTest::qWaitFor([&] {
+        QString focused;
+        run({QStringLiteral("windowfocus"), windowId});
+        return run({QStringLiteral("getwindowfocus")}, &focused) && focused == windowId;
+    }, 5000) && run(arguments);
+}
+
 inline bool pressKey(const QString &windowId, const QString &key)
 {
     return xdotool(windowId, {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});

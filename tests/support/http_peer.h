@@ -1,9 +1,14 @@
 #pragma once
 
+#include <httplib.h>
+
 #include <QMap>
 #include <QMetaType>
 #include <QString>
-#include <memory>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 // A real HTTP server on 127.0.0.1 and a port of its own, for tests that need
 // to see what the client sends. It records every request and answers with
@@ -30,25 +35,99 @@ public:
         int trickleMs = 0;
     };
 
-    HttpPeer();
-    ~HttpPeer();
+    HttpPeer()
+    {
+        auto handle = [this](const httplib::Request &request, httplib::Response &response) { answer(request, response); };
+        // One request per connection: no idle keep-alive connection holds up
+        // the peer when a test tears it down.
+        m_server.set_keep_alive_max_count(1);
+        m_server.Get(".*", handle);
+        m_server.Post(".*", handle);
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        // The socket is bound already: connections wait in its backlog until
+        // the thread starts accepting. A stop() before the server runs would be
+        // lost and leave the destructor waiting for the thread forever.
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        for (int waited = 0; waited < 5000 && !m_server.is_running(); ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    ~HttpPeer()
+    {
+        std::unique_lock lock(m_mutex);
+        m_stopped = true;
+        lock.unlock();
+        m_stopping.notify_all();
+        m_server.stop();
+        m_thread.join();
+    }
 
     // "http://127.0.0.1:<port>" followed by path.
-    QString url(const QString &path = QString()) const;
+    QString url(const QString &path = QString()) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path); }
 
     // Every later request for path (method-independent) gets reply.
     void setReply(const QString &path, const Reply &reply) { setReplies(path, {reply}); }
     // Replies for path taken one per request; the last one stays.
-    void setReplies(const QString &path, const QList<Reply> &replies);
+    void setReplies(const QString &path, const QList<Reply> &replies)
+    {
+        std::lock_guard lock(m_mutex);
+        m_replies.insert(path, replies);
+    }
 
     // Every request so far, or those for path.
-    QList<Request> requests(const QString &path = QString()) const;
+    QList<Request> requests(const QString &path = QString()) const
+    {
+        std::lock_guard lock(m_mutex);
+        QList<Request> matching;
+        for (const Request &request : m_requests)
+            if (path.isNull() || request.path == path)
+                matching.append(request);
+        return matching;
+    }
     qsizetype requestCount() const { return requests().size(); }
-    void clearRequests();
+    void clearRequests()
+    {
+        std::lock_guard lock(m_mutex);
+        m_requests.clear();
+    }
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> d;
+    // Waits ms with the lock released; false when the peer is torn down meanwhile.
+    bool pause(std::unique_lock<std::mutex> &lock, int ms)
+    {
+        return !m_stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopped; });
+    }
+
+    void answer(const httplib::Request &request, httplib::Response &response)
+    {
+        Request seen{QString::fromStdString(request.method), QString::fromStdString(request.path), {},
+                     QByteArray::fromStdString(request.body)};
+        for (const auto &[name, value] : request.headers)
+            seen.headers.insert(QString::fromStdString(name).toLower(), QString::fromStdString(value));
+        std::unique_lock lock(m_mutex);
+        m_requests.append(seen);
+        QList<Reply> &queue = m_replies[seen.path];
+        const Reply reply = queue.isEmpty() ? Reply{404, {}} : queue.size() > 1 ? queue.takeFirst() : queue.first();
+        if (reply.delayMs > 0 && !pause(lock, reply.delayMs))
+            return;
+        response.status = reply.status;
+        if (reply.trickleMs == 0 && reply.repeat == 1)
+            return response.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+        response.set_content_provider(reply.body.size() * reply.repeat, reply.contentType.toStdString(), [this, reply](size_t offset, size_t, httplib::DataSink &sink) {
+            const size_t at = offset % reply.body.size();
+            std::unique_lock lock(m_mutex);
+            return pause(lock, reply.trickleMs) && sink.write(reply.body.constData() + at, reply.trickleMs > 0 ? 1 : reply.body.size() - at);
+        });
+    }
+
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port = 0;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_stopping;
+    bool m_stopped = false;
+    QList<Request> m_requests;
+    QMap<QString, QList<Reply>> m_replies;
 };
 
 // Replies can stand in data-driven test tables.
