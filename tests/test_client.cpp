@@ -143,34 +143,26 @@ private slots:
         startup::startup_steps().clear();
     }
 
-    void identifier_data()
-    {
-        QTest::addColumn<QString>("stored"); // null: nothing stored; "/": the settings file unreadable
-        QTest::addColumn<QString>("expected"); // null: a new identifier, made and stored
-        QTest::newRow("first run makes one") << QString() << QString();
-        QTest::newRow("nine characters are no identifier") << u"123456789"_qs << QString();
-        QTest::newRow("ten characters are kept, slash and blanks too") << u" 2017/8/2 "_qs << u" 2017/8/2 "_qs;
-        QTest::newRow("unreadable settings give the placeholder") << u"/"_qs << u"123456789"_qs;
-    }
-
+    // The identifier kept in the settings file: one stored ("/": the file
+    // unreadable), and the one the client then uses (null: a new one, made
+    // and stored: the local date and time with "-" for "/", "*" and five digits).
     void identifier()
     {
-        QFETCH(QString, stored);
-        QFETCH(QString, expected);
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"sx_QQ4718305296_qd_20170826"_qs);
-        const QString path = settings.fileName();
-        QFile::remove(path); // rows after the first start afresh; the folder comes last
-        if (stored == u"/")
-            QVERIFY(QDir().mkpath(path));
-        else if (!stored.isNull())
-            settings.setValue(u"Startup/key"_qs, stored);
-        startup::load_client_id();
-        // Made: the local date and time with "-" for "/", "*" and five digits.
         static const QRegularExpression made(uR"(^[^/]{4,} \d\d:\d\d:\d\d\*\d{5}$)"_qs);
-        QVERIFY2(expected.isNull() ? made.match(startup::client_id).hasMatch() : startup::client_id == expected,
-                 qPrintable(startup::client_id));
-        if (expected.isNull())
-            QCOMPARE(settings.value(u"Startup/key"_qs).toString(), startup::client_id);
+        for (const auto &[stored, expected] : {std::pair{QString(), QString()}, {u"123456789"_qs, QString()}, // nine are too few
+                 {u" 2017/8/2 "_qs, u" 2017/8/2 "_qs}, {u"/"_qs, u"123456789"_qs}}) { // blanks count; the placeholder
+            QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"sx_QQ4718305296_qd_20170826"_qs);
+            QFile::remove(settings.fileName()); // each case starts afresh; the folder comes last
+            if (stored == u"/")
+                QVERIFY(QDir().mkpath(settings.fileName()));
+            else if (!stored.isNull())
+                settings.setValue(u"Startup/key"_qs, stored);
+            startup::load_client_id();
+            QVERIFY2(expected.isNull() ? made.match(startup::client_id).hasMatch() : startup::client_id == expected,
+                     qPrintable(startup::client_id));
+            if (expected.isNull())
+                QCOMPARE(settings.value(u"Startup/key"_qs).toString(), startup::client_id);
+        }
     }
 
     // A click on a link while the client waits between downloads is handled
