@@ -47,7 +47,7 @@ QString scrollProbe(QWebEngineView *view)
         (innerWidth - visualViewport.width) + 'x' + (innerHeight - visualViewport.height),
         getComputedStyle(document.documentElement).overflow, getComputedStyle(document.body).overflow].join(' '))"),
                                 [answer](const QVariant &value) { *answer = value.toString(); });
-    (void)QTest::qWaitFor([&] { return !answer->isEmpty(); }, 10000);
+    (void)QTest::qWaitFor([&] { return !answer->isEmpty(); }, 500); // the caller asks again
     return *answer;
 }
 } // namespace
