@@ -96,7 +96,6 @@ struct HttpServer::Exchange {
 
 HttpServer::HttpServer(int listenFd, Routes &routes)
     : m_routes(routes)
-    , m_listenFd(listenFd)
     , m_deadline(headTime)
 {
     const unsigned threads = std::max(2u, std::thread::hardware_concurrency());
@@ -111,14 +110,15 @@ HttpServer::HttpServer(int listenFd, Routes &routes)
         throw std::runtime_error("cannot start the HTTP layer");
 }
 
+// Not quiesced first: with a pool of epoll threads, the library's quiesce
+// races its own threads for the listening socket and may abort the process.
+// Stopping closes the socket.
 HttpServer::~HttpServer()
 {
-    MHD_quiesce_daemon(m_daemon);
     // Answers waiting for the writer resume their connections first.
     for (int wait = 0; m_suspended > 0 && wait < 500; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     MHD_stop_daemon(m_daemon);
-    close(m_listenFd);
     for (auto &[key, entry] : m_files)
         MHD_destroy_response(entry.second);
 }

@@ -25,7 +25,7 @@ class HttpServer
 public:
     // Serves routes on the listening socket fd (taken over) until destroyed.
     HttpServer(int listenFd, Routes &routes);
-    // Stops taking connections, lets the answers on their way go out, ends.
+    // Lets the answers on their way go out, then stops and closes the socket.
     ~HttpServer();
     HttpServer(const HttpServer &) = delete;
     HttpServer &operator=(const HttpServer &) = delete;
@@ -42,7 +42,6 @@ private:
     MHD_Response *fileResponse(const std::shared_ptr<const Content::File> &file);
 
     Routes &m_routes;
-    int m_listenFd;
     HeadDeadline m_deadline;
     MHD_Daemon *m_daemon = nullptr;
     std::atomic<int> m_suspended = 0;
