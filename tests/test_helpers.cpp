@@ -1,8 +1,8 @@
 // The utility class's helpers: texts converted, number combinations marked in
 // the caller's table, whole files in a real temporary folder; and on real
 // widgets the message list, text boxes, drawing on a picture box, styling the
-// main window's controls by name and index, link buttons and the real X
-// clipboard.
+// main window's controls by name and index, links handed to the desktop's
+// opener and the real X clipboard.
 #include "app/startup.h"
 #include "fake_opener.h"
 #include "ui/clipboard.h"

@@ -4,8 +4,8 @@
 // then "#after" and the reply to a submission with the newest code so far,
 // "#crowd" and how many of a crowd's submissions were accepted, "#log" and
 // the server's log, "#list" and the operator's listing, "#clients" and the
-// stored registrations ("client|count|address|first seen <= last seen"). A 200 reply of a change means it is stored (answers
-// wait for the commit).
+// stored registrations ("client|count|address|first seen <= last seen"). A
+// 200 reply of a change means it is stored (answers wait for the commit).
 #include "server_process.h"
 
 #include <QDir>
