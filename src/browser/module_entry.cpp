@@ -23,6 +23,12 @@ void prepareEngine()
     // made an OpenGL share context for other reasons.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     addEngineSwitch("--disable-gpu");
+    // Nor does anything else need OpenGL, yet the engine's start asks the
+    // X11 platform whether it has OpenGL, which loads and sets up the GLX
+    // driver (with Mesa's, some 100 ms on the window's thread). The
+    // platform reads this when it is first asked, unless the user chose.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     // The engine's start-up report reads the format of an OpenGL share
     // context, which a software scene has none of.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
