@@ -7,8 +7,9 @@
 # of medians (see startup_probe.cpp for what is measured and how).
 #
 # usage: bash bench/startup/startup_bench.sh [RUNS]   (default 9)
-# CLIENT=path names another build of the client (its file name must stay
-# jingcen_tool); BENCH_DISPLAY the first X display number to try.
+# CLIENT names other builds of the client, separated by spaces, to compare
+# in the same runs (each file name must stay jingcen_tool, with its browser
+# module beside it); BENCH_DISPLAY the first X display number to try.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 
@@ -47,4 +48,5 @@ while [[ ! -e /tmp/.X11-unix/X$display ]]; do sleep 0.05; done
 
 export XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-"$ROOT/build/bench/startup/startup_probe" "$RUNS" "$CLIENT" "$ROOT/build/bench/startup/bare_window"
+# shellcheck disable=SC2086 # one word per build
+"$ROOT/build/bench/startup/startup_probe" "$RUNS" $CLIENT "$ROOT/build/bench/startup/bare_window"

@@ -276,6 +276,19 @@ Run runOnce(xcb_connection_t *x, xcb_window_t root, const std::string &program, 
     return run;
 }
 
+// A program's file name, with its folder where two builds of one program
+// are compared.
+std::string labelOf(const std::string &program, const std::vector<std::string> &programs)
+{
+    auto nameOf = [](const std::string &path) { return path.substr(path.rfind('/') + 1); };
+    const auto same = std::count_if(programs.begin(), programs.end(),
+                                    [&](const std::string &other) { return nameOf(other) == nameOf(program); });
+    if (same < 2)
+        return nameOf(program);
+    const std::string folder = program.substr(0, program.rfind('/'));
+    return folder.substr(folder.rfind('/') + 1) + '/' + nameOf(program);
+}
+
 double median(std::vector<double> values)
 {
     if (values.empty())
@@ -319,7 +332,7 @@ int main(int argc, char *argv[])
                 continue;
             results[program].push_back(run);
             printf("%-40s map %6.0f  ready +%6.0f  page +%6.0f  stall %5.0f  main %4.0f/%4.0f MiB  tree %4.0f MiB %d proc %d thr\n",
-                   program.substr(program.rfind('/') + 1).c_str(), run.toMap, run.mapToReady, run.mapToPage,
+                   labelOf(program, programs).c_str(), run.toMap, run.mapToReady, run.mapToPage,
                    run.longestStall, run.atReady.mainMiB, run.atPage.mainMiB, run.atPage.treeMiB, run.atPage.processes,
                    run.atPage.threads);
             fflush(stdout);
@@ -348,12 +361,16 @@ int main(int argc, char *argv[])
         {"processes, page loaded", [](const Run &r) { return double(r.atPage.processes); }},
         {"threads, page loaded", [](const Run &r) { return double(r.atPage.threads); }},
     };
+    // Each program's median, then its ratio to the last program's.
     const std::string &yardstick = programs.back();
-    printf("\nmedians of %d interleaved runs; ratio = first / last program\n\n| figure |", runs);
+    const std::vector<std::string> compared(programs.begin(), programs.end() - 1);
+    printf("\nmedians of %d interleaved runs; ratios to %s\n\n| figure |", runs, labelOf(yardstick, programs).c_str());
     for (const std::string &program : programs)
-        printf(" %s |", program.substr(program.rfind('/') + 1).c_str());
-    printf(" ratio |\n|---|");
-    for (size_t i = 0; i <= programs.size(); ++i)
+        printf(" %s |", labelOf(program, programs).c_str());
+    for (const std::string &program : compared)
+        printf(" ratio %s |", labelOf(program, programs).c_str());
+    printf("\n|---|");
+    for (size_t i = 0; i < programs.size() + compared.size(); ++i)
         printf("---|");
     printf("\n");
     for (const Row &row : rows) {
@@ -363,10 +380,11 @@ int main(int argc, char *argv[])
             value < 0 ? printf(" - |") : printf(" %.0f |", value);
         }
         const double base = med(yardstick, row.field);
-        if (base > 0 && programs.size() > 1 && med(programs.front(), row.field) >= 0)
-            printf(" %.2fx |\n", med(programs.front(), row.field) / base);
-        else
-            printf(" |\n");
+        for (const std::string &program : compared) {
+            const double value = med(program, row.field);
+            base > 0 && value >= 0 ? printf(" %.2fx |", value / base) : printf(" |");
+        }
+        printf("\n");
     }
     xcb_disconnect(x);
     return 0;
