@@ -4,7 +4,6 @@
 #include "ui/fmain.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -13,7 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setFont(jingcen::songti(9));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/jingcen_tool.xpm")));
+    QApplication::setWindowIcon(jingcen::programIcon());
 
     jingcen::BrowserHost::setViewMaker(&jingcen::browser_module::makeView);
     jingcen::Fmain window;

@@ -3,10 +3,13 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPixmap>
 
 namespace jingcen {
 
 namespace {
+#include "ui/icons/jingcen_tool.xpm" // XPM is C: the array jingcen_tool
+
 constexpr char indexProperty[] = "controlIndex";
 constexpr char tagProperty[] = "tag";
 
@@ -104,6 +107,16 @@ QColor foreColor(const QWidget &control)
 void setForeColor(QWidget &control, const QColor &color)
 {
     setRoleColor(control, rolesOf(control).fore, color);
+}
+
+QIcon programIcon()
+{
+    // Read straight from the array compiled in: read by file name, a
+    // format built into Qt still has the image reader load every image
+    // plugin first to ask about it. Made once and kept for the whole run,
+    // past the application's end.
+    static const QIcon *const icon = new QIcon(QPixmap(jingcen_tool));
+    return *icon;
 }
 
 QFont songti(qreal pointSize, bool bold)

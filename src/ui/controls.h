@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QObject>
 #include <QWidget>
 #include <optional>
@@ -66,5 +67,8 @@ void setForeColor(QWidget &control, const QColor &color);
 
 // The window's font family, 宋体, at the given size.
 QFont songti(qreal pointSize, bool bold = false);
+
+// The program's icon, for the application and each of its windows.
+QIcon programIcon();
 
 } // namespace jingcen

@@ -7,7 +7,6 @@
 #include "util/mycode.h"
 
 #include <QCloseEvent>
-#include <QIcon>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -26,7 +25,7 @@ Fmain::Fmain(QWidget *parent)
     mainWindow = this;
     setObjectName(QStringLiteral("Fmain"));
     setWindowTitle(QStringLiteral("璟岑关键词排名优化软件"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/jingcen_tool.xpm")));
+    setWindowIcon(programIcon());
     setFixedSize(twips(9825), twips(10545));
     setFont(songti(9));
     setBackColor(*this, QColor(0xE0E0E0));

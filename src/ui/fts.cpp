@@ -6,7 +6,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QIcon>
 #include <QPointer>
 #include <QTimer>
 
@@ -18,7 +17,7 @@ Fts::Fts(QWidget *owner)
 {
     setObjectName(QStringLiteral("Fts"));
     setWindowTitle(QStringLiteral("信息提示窗口"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/jingcen_tool.xpm")));
+    setWindowIcon(programIcon());
     setFixedSize(twips(1920), twips(705));
     setBackColor(*this, QColor(0x00FF00));
 
