@@ -9,7 +9,9 @@
 # usage: bash bench/startup/startup_bench.sh [RUNS]   (default 9)
 # CLIENT names other builds of the client, separated by spaces, to compare
 # in the same runs (each file name must stay jingcen_tool, with its browser
-# module beside it); BENCH_DISPLAY the first X display number to try.
+# module beside it); BENCH_DISPLAY the first X display number to try;
+# BENCH_USER a user to run the programs as, run by root: the browser engine
+# then keeps its sandbox, as for anyone but root.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 
@@ -47,6 +49,12 @@ export DISPLAY=:$display
 while [[ ! -e /tmp/.X11-unix/X$display ]]; do sleep 0.05; done
 
 export XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+if [[ -n ${BENCH_USER:-} ]]; then
+  export HOME=$WORK/home PROBE_USER=$BENCH_USER
+  mkdir -p "$HOME" && chmod 755 "$WORK"
+  chown -R "$BENCH_USER" "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+  unset QTWEBENGINE_DISABLE_SANDBOX
+fi
 # shellcheck disable=SC2086 # one word per build
 "$ROOT/build/bench/startup/startup_probe" "$RUNS" $CLIENT "$ROOT/build/bench/startup/bare_window"

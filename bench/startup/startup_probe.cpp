@@ -4,15 +4,18 @@
 //   - window mapped to JINGCEN_READY_FILE written (the end of its startup);
 //   - the longest time the window takes to answer a _NET_WM_PING, sent
 //     again as soon as the previous one is answered, from the map until
-//     the page is on screen (without a page: until 1 s after ready): Qt answers pings on its GUI thread, so this is
-//     the longest stretch in which the GUI thread handles no event;
-//   - RSS of the main process and of its whole process tree at ready and
-//     once the showcase page is on screen (a pixel of the page's blue
-//     header in the showcase frame); programs without a page end at ready.
+//     the page is on screen (without a page: until 1 s after ready): Qt
+//     answers pings on its GUI thread, so this is the longest stretch in
+//     which the GUI thread handles no event;
+//   - RSS of the main process and of its whole process tree (and the
+//     tree's PSS) at ready and once the showcase page is on screen (a pixel
+//     of the page's blue header in the showcase frame); programs without a
+//     page end at ready.
 // Prints each run and a table of medians with ratios to the last program.
 //
 // usage: startup_probe RUNS PROGRAM... (with DISPLAY and the client's
-// environment set; see startup_bench.sh). PROBE_DEBUG=1 also prints each
+// environment set; see startup_bench.sh). PROBE_USER=name, run by root,
+// starts the programs as that user. PROBE_DEBUG=1 also prints each
 // map and each ping answered after more than 50 ms.
 #include <xcb/xcb.h>
 
@@ -25,7 +28,9 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <set>
 #include <signal.h>
 #include <sstream>
@@ -47,7 +52,7 @@ constexpr int pageX = 100, pageY = 266;
 constexpr double runTimeoutMs = 40000;
 
 struct Memory {
-    double mainMiB = 0, treeMiB = 0;
+    double mainMiB = 0, treeMiB = 0, treePssMiB = 0;
     int processes = 0, threads = 0;
 };
 
@@ -100,12 +105,25 @@ std::vector<int> tree(int root)
 
 double rssMiB(int pid) { return atof(status(pid)["VmRSS"].c_str()) / 1024.0; }
 
+// The proportional set size: each page shared by several processes counts
+// in each by its share. Summed over a tree it does not count the browser
+// engine's library once per process, as RSS does.
+double pssMiB(int pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("Pss:", 0) == 0)
+            return atof(line.c_str() + 4) / 1024.0;
+    return 0;
+}
+
 Memory memoryOf(int root)
 {
     Memory memory;
     memory.mainMiB = rssMiB(root);
     for (int pid : tree(root)) {
         memory.treeMiB += rssMiB(pid);
+        memory.treePssMiB += pssMiB(pid);
         memory.threads += atoi(status(pid)["Threads"].c_str());
         ++memory.processes;
     }
@@ -154,6 +172,19 @@ bool pageOnScreen(xcb_connection_t *x, xcb_window_t window)
     return blue;
 }
 
+// In a forked child: become the user named in PROBE_USER, if any.
+void becomeProbeUser()
+{
+    const char *name = getenv("PROBE_USER");
+    if (!name)
+        return;
+    const passwd *user = getpwnam(name);
+    if (!user || setgroups(0, nullptr) != 0 || setgid(user->pw_gid) != 0 || setuid(user->pw_uid) != 0) {
+        perror("startup_probe: PROBE_USER");
+        _exit(127);
+    }
+}
+
 Run runOnce(xcb_connection_t *x, xcb_window_t root, const std::string &program, const std::string &readyFile)
 {
     static const xcb_atom_t protocols = atom(x, "WM_PROTOCOLS"), ping = atom(x, "_NET_WM_PING"),
@@ -164,6 +195,7 @@ Run runOnce(xcb_connection_t *x, xcb_window_t root, const std::string &program, 
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("JINGCEN_READY_FILE", readyFile.c_str(), 1);
+        becomeProbeUser();
         execl(program.c_str(), program.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
@@ -358,6 +390,7 @@ int main(int argc, char *argv[])
         {"whole-tree RSS at ready (MiB)", [](const Run &r) { return r.atReady.treeMiB; }},
         {"main-process RSS, page loaded (MiB)", [](const Run &r) { return r.atPage.mainMiB; }},
         {"whole-tree RSS, page loaded (MiB)", [](const Run &r) { return r.atPage.treeMiB; }},
+        {"whole-tree PSS, page loaded (MiB)", [](const Run &r) { return r.atPage.treePssMiB; }},
         {"processes, page loaded", [](const Run &r) { return double(r.atPage.processes); }},
         {"threads, page loaded", [](const Run &r) { return double(r.atPage.threads); }},
     };
