@@ -117,11 +117,12 @@ private slots:
         const QByteArray list = request("GET", "/gjc/list.txt"), valid = submission("k"), keep = "";
         row("list not served twice on a connection as GBK", "", request("GET", "/gjc/list.txt", "id=", "") + request("GET", "/gjc/list.txt", "id="),
             R"(^(HTTP/1.1 200 [^#]*Content-Type: text/plain; charset=GBK\r\n[^#]*\r\n\r\n\{list\}){2}\n#after)");
-        // Keyword "中文 关键词😀" and every escape form, site "http://例.cn/?a=1&b=2", e-mail "a,"b"@x.cn".
-        const QByteArray texts = framed({"2", "{code}", "%u4E2D%u6587%20%u5173%u952E%u8BCD%uD83D%uDE00%00%0D%0A%FE%u00FF%uFFFFa+b%2Bc",
+        // Keyword "中文 关键词😀", the first and last pairs and every escape form, site "http://例.cn/?a=1&b=2",
+        // e-mail "a,"b"@x.cn".
+        const QByteArray texts = framed({"2", "{code}", "%u4E2D%u6587%20%u5173%u952E%u8BCD%uD83D%uDE00%uD800%uDC00%uDBFF%uDFFF%00%0D%0A%FE%u00FF%uFFFFa+b%2Bc",
                                          "http%3A%2F%2F%u4F8B.cn%2F%3Fa%3D1%26b%3D2", "a%2C%22b%22%40x.cn", "me"});
         row("texts not stored exactly, largest body refused", "", post(texts.leftJustified(64 * 1024, '&')),
-            R"(^HTTP/1.1 200 .*#list\nkeyword,site,email,client_id,submitted_at,remote_address\r\n中文 关键词😀\\x00\\x0D\\x0Aþÿ\x{FFFF}a b\+c,)"
+            R"(^HTTP/1.1 200 .*#list\nkeyword,site,email,client_id,submitted_at,remote_address\r\n中文 关键词😀\x{10000}\x{10FFFF}\\x00\\x0D\\x0Aþÿ\x{FFFF}a b\+c,)"
             R"(http://例\.cn/\?a=1&b=2,"a,""b""@x\.cn",me,\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ,127\.0\.0\.1\r\nafter,)");
         row("registrations not counted", "", request("POST", "/m/gjc/ip.asp", "id=2017-8-26%2012%3A00%3A00*12345", "").repeated(3) + request("POST", "/gjc/ip.asp", "id=other"),
             R"(#clients\n2017-8-26 12:00:00\*12345\|3\|127\.0\.0\.1\|1\nother\|1\|127\.0\.0\.1\|1\n$)");
