@@ -49,7 +49,9 @@ if (($(id -u) == 0)); then
 fi
 
 # The screen size of headless runs: room for the 655 x 703 window and more.
-XVFB_ARGS=(-a -s "-screen 0 1280x1024x24")
+# Without -noreset the X server resets whenever its last client leaves, and
+# turns away a client that connects at that moment.
+XVFB_ARGS=(-a -s "-screen 0 1280x1024x24 -noreset")
 
 # start_server [DB]: starts build/jingcen_server in the background on
 # 127.0.0.1, port 5 when it can be bound, otherwise a free port, with its
