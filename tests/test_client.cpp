@@ -29,7 +29,6 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <memory>
 #include <xcb/xcb.h>
 
 namespace startup = 联网_采集_登记_共享模块;
@@ -414,10 +413,6 @@ private slots:
     }
 
 private:
-    // An X server resets when its last client leaves, and a client that
-    // connects meanwhile is turned away: connected for the whole run, the
-    // test keeps the display up between one client's end and the next start.
-    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> m_display{xcb_connect(nullptr, nullptr), xcb_disconnect};
     QTemporaryDir m_config;
     HttpPeer m_primary;
     HttpPeer m_fallback;

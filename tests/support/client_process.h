@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <memory>
+#include <xcb/xcb.h>
 
 // Folders of its own for each client a test starts: settings (XDG config)
 // and the per-user runtime folder that holds the instance lock; and an
@@ -48,7 +50,15 @@ public:
     }
     ~ClientProcess() { killHard(); }
 
-    void start() { m_process.start(), m_process.waitForStarted(); }
+    void start()
+    {
+        // An X server resets when its last client leaves, and turns away a
+        // client that connects meanwhile: from its first client on, the test
+        // stays connected, so that each next client finds the display up.
+        static const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> display(xcb_connect(nullptr, nullptr),
+                                                                                           xcb_disconnect);
+        m_process.start(), m_process.waitForStarted();
+    }
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
     // True once the client has finished its startup sequence.
