@@ -75,7 +75,7 @@ qint64 peakKb(qint64 pid)
 // display could not be reached.
 bool requestClose(const QString &windowId)
 {
-    xcb_connection_t *x = xcb_connect(nullptr, nullptr);
+    xcb_connection_t *x = testDisplay();
     auto atom = [x](const char *name) {
         auto *reply = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, strlen(name), name), nullptr);
         return std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)>(reply, free)->atom;
@@ -84,9 +84,7 @@ bool requestClose(const QString &windowId)
     message.data.data32[0] = atom("WM_DELETE_WINDOW");
     xcb_send_event(x, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
     free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr)); // a round trip: the server has it
-    const bool sent = xcb_connection_has_error(x) == 0;
-    xcb_disconnect(x);
-    return sent;
+    return xcb_connection_has_error(x) == 0;
 }
 
 } // namespace

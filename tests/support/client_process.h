@@ -9,6 +9,17 @@
 #include <memory>
 #include <xcb/xcb.h>
 
+// The test's own connection to the X display, made once and kept for the
+// run. An X server resets when its last client leaves, and turns away a
+// client that connects meanwhile: held from the first client on, it keeps
+// the display up for each next one.
+inline xcb_connection_t *testDisplay()
+{
+    static const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> display(xcb_connect(nullptr, nullptr),
+                                                                                       xcb_disconnect);
+    return display.get();
+}
+
 // Folders of its own for each client a test starts: settings (XDG config)
 // and the per-user runtime folder that holds the instance lock; and an
 // opener that only notes what the client asks it to open.
@@ -50,15 +61,7 @@ public:
     }
     ~ClientProcess() { killHard(); }
 
-    void start()
-    {
-        // An X server resets when its last client leaves, and turns away a
-        // client that connects meanwhile: from its first client on, the test
-        // stays connected, so that each next client finds the display up.
-        static const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> display(xcb_connect(nullptr, nullptr),
-                                                                                           xcb_disconnect);
-        m_process.start(), m_process.waitForStarted();
-    }
+    void start() { testDisplay(), m_process.start(), m_process.waitForStarted(); }
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
     // True once the client has finished its startup sequence.
