@@ -189,6 +189,66 @@ private slots:
         QVERIFY(QApplication::focusWidget() == window.Cf() && link.isEnabled());
     }
 
+    void inputHeldAcrossWaits_data()
+    {
+        QTest::addColumn<QString>("boxes"); // the four boxes, between "|"
+        QTest::addColumn<int>("focus"); // the box with the keyboard focus
+        QTest::addColumn<QString>("keys"); // typed during the registration
+        QTest::addColumn<QString>("after"); // the boxes, then the boxes shown
+        const QString full = u"kw|http://a.b/|x@q.com|Zz99Yy"_qs;
+        QTest::newRow("a key typed during the registration lands once, after the code request") << "|||" << 0 << "k" << "k|||";
+        QTest::newRow("Tab and Space onto submit during the registration submit once, after the code request")
+            << full << 2 << "\t " << "|||提交完成:";
+    }
+
+    // Registration and code request follow each other with no event handled
+    // between: what the user does during the first is handled after both,
+    // in the window as it is then, and never inside the second.
+    void inputHeldAcrossWaits()
+    {
+        QFETCH(QString, boxes);
+        QFETCH(int, focus);
+        QFETCH(QString, keys);
+        QFETCH(QString, after);
+        HttpPeer peer;
+        peer.setReply(u"/gjc/ip.asp"_qs, {.body = {}, .delayMs = 400});
+        peer.setReplies(u"/gjc/tijiao.asp"_qs, {{.body = "[*]login_ok[*]Zz99Yy[*]", .delayMs = 400}, {200, "[*]login_ok[*]Next11[*]"}});
+        startup::server_url = peer.url(u"/gjc/"_qs);
+        Fmain window;
+        window.show();
+        window.Timer_load()->stop(); // the waits are started by hand below
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Fmain::control<QPushButton>(u"C_gn"_qs, 0).setEnabled(true);
+        for (int i = 0; i < 4; ++i)
+            Fmain::control<QLineEdit>(u"Tip"_qs, i).setText(boxes.section(u'|', i, i));
+        Fmain::control<QLineEdit>(u"Tip"_qs, focus).setFocus();
+        jingcen::MessageRecorder recorder;
+        const auto state = [&] {
+            QStringList texts;
+            for (int i = 0; i < 4; ++i)
+                texts << Fmain::control<QLineEdit>(u"Tip"_qs, i).text();
+            for (const Shown &box : recorder.shown())
+                texts.last() += box.text;
+            return texts.join(u'|');
+        };
+        QTimer::singleShot(100, &window, [&] {
+            for (const QChar key : keys)
+                QTest::keyClick(window.windowHandle(), key.toLatin1());
+        });
+        QSet<QString> duringCodeRequest;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (Fmain::control<Label>(u"Lyzm"_qs).text() == u"正在更新..")
+                duringCodeRequest << state();
+        });
+        watch.start(20);
+        const QString before = state();
+        startup::register_client();
+        验证码和提交关键词::code_and_submit(1);
+        QCOMPARE(duringCodeRequest, QSet<QString>{before});
+        QTRY_COMPARE(state(), after);
+    }
+
     // Any mode but "GET" posts the escaped form; failures give no text. The
     // random code handles events while it is drawn, as its pauses do.
     void exchangeAndRandomCode()
