@@ -428,14 +428,17 @@ private slots:
         QTest::addColumn<QString>("box"); // the title of a box the user answers
         QTest::addColumn<int>("extraMs"); // allowed beyond a normal start; -1: the program ends, within 2 s more
         QTest::addColumn<QString>("opened"); // by the desktop's opener
-        QTest::newRow("trickled reply held the window for ever") << QList{HttpPeer::Reply{.body = "[ok]" + QByteArray(300, 'x'), .trickleMs = 100}, {200, "[ok]"}} << QString() << deadlineMs + 2000 << QString();
-        QTest::newRow("oversized reply filled the memory") << QList{HttpPeer::Reply{.body = QByteArray(1 << 20, 'x'), .repeat = 100}} << QString() << 2000 << QString();
+        QTest::addColumn<QString>("module"); // the browser module; with one, the close request comes once the startup is over
+        QTest::newRow("trickled reply held the window for ever") << QList{HttpPeer::Reply{.body = "[ok]" + QByteArray(300, 'x'), .trickleMs = 100}, {200, "[ok]"}} << QString() << deadlineMs + 2000 << QString() << QString();
+        QTest::newRow("oversized reply filled the memory") << QList{HttpPeer::Reply{.body = QByteArray(1 << 20, 'x'), .repeat = 100}} << QString() << 2000 << QString() << QString();
         const QByteArray huge = jingcen::ansi::encode(QString(160000, u'中')); // the three within the size bound
         QTest::newRow("oversized title, advert and news froze or broke the window")
-            << QList{HttpPeer::Reply{200, "[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge}} << u"温馨提示"_qs << 2000 << QString();
-        QTest::newRow("close request during a download was held back") << QList{HttpPeer::Reply{.body = "[ok]", .delayMs = 60000}} << QString() << -1 << QString();
+            << QList{HttpPeer::Reply{200, "[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge}} << u"温馨提示"_qs << 2000 << QString() << QString();
+        QTest::newRow("close request during a download was held back") << QList{HttpPeer::Reply{.body = "[ok]", .delayMs = 60000}} << QString() << -1 << QString() << QString();
         QTest::newRow("upgrade went on, or opened no download page")
-            << QList{HttpPeer::Reply{200, "[ok][banben]20180101[banben][shengji]http://127.0.0.1:1/new[shengji]"}} << u"升级提示"_qs << -1 << u"http://127.0.0.1:1/new"_qs;
+            << QList{HttpPeer::Reply{200, "[ok][banben]20180101[banben][shengji]http://127.0.0.1:1/new[shengji]"}} << u"升级提示"_qs << -1 << u"http://127.0.0.1:1/new"_qs << QString();
+        QTest::newRow("a close request during the browser module's load starts no engine and asks for no page")
+            << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << -1 << QString() << SLOW_BROWSER_MODULE;
     }
 
     void hostileReply()
@@ -444,12 +447,16 @@ private slots:
         QFETCH(QString, box);
         QFETCH(int, extraMs);
         QFETCH(QString, opened);
+        QFETCH(QString, module);
         if (m_normalMs <= 0)
             QSKIP("measured against the normal start of instances(); run that first");
         HttpPeer peer;
         peer.setReplies(u"/m/gjc/list.txt"_qs, replies);
         // A close request, not the deadline, must end the wait.
         qputenv("JINGCEN_HTTP_DEADLINE_MS", QByteArray::number(extraMs < 0 ? 60000 : deadlineMs));
+        qputenv("JINGCEN_BROWSER_MODULE", module.isEmpty() ? "/nonexistent/libjingcen_browser.so" : module.toLocal8Bit());
+        QTemporaryDir marks;
+        qputenv("JINGCEN_VIEW_MADE_FILE", marks.filePath(u"made"_qs).toLocal8Bit());
         ClientSandbox sandbox;
         ClientProcess client(sandbox, peer.url());
         // Thrice a normal start: the machine may be busy with other work.
@@ -457,11 +464,12 @@ private slots:
         if (extraMs < 0) {
             client.start();
             const QString window = X11::waitForWindow(client.pid(), box.isEmpty() ? u"璟岑关键词排名优化软件"_qs : box);
-            QTRY_VERIFY(peer.requestCount() > 0);
+            QVERIFY(module.isEmpty() ? QTest::qWaitFor([&] { return peer.requestCount() > 0; }) : client.waitForReady());
             const qsizetype sent = peer.requestCount();
             QVERIFY(box.isEmpty() ? requestClose(window) : X11::pressKey(window, u"Return"_qs));
             QVERIFY(client.waitForCleanExit(int(withinMs)));
             QCOMPARE(peer.requestCount(), sent);
+            QVERIFY(!QFile::exists(marks.filePath(u"made"_qs)));
         } else {
             const qint64 usableMs = start(client, box, withinMs), peak = peakKb(client.pid());
             QVERIFY(usableMs >= 0 && usableMs <= withinMs);

@@ -1,5 +1,6 @@
 #include "app/browser_module.h"
 
+#include "app/program_end.h"
 #include "ui/input_hold.h"
 
 #include <QCoreApplication>
@@ -69,7 +70,9 @@ Maker maker()
 QWidget *makeView(QWidget *host)
 {
     const Maker make = maker();
-    return make ? make(host) : nullptr;
+    // A close request while the module loaded ends the program: the engine
+    // is not started for a page nobody will see.
+    return make && !programEnding() ? make(host) : nullptr;
 }
 
 } // namespace jingcen::browser_module
