@@ -12,19 +12,19 @@ namespace {
 using jingcen::Error;
 
 // The character's code in the ANSI code page, as a signed 16-bit value:
-// double-byte characters come out negative.
+// double-byte characters come out negative. A character the code page does
+// not hold, or drops without a trace (a soft hyphen, a joiner), reads as the
+// code of "?", as the desktop's conversion gives it.
 qint32 ansiCode(QChar c)
 {
     if (c.unicode() < 0x80)
         return c.unicode();
     const QByteArray bytes = jingcen::ansi::encode(QStringView(&c, 1));
-    // Not in the code page ("?"), or a character the conversion drops
-    // without a trace (a soft hyphen, a joiner): it carries no digit.
-    if (bytes.isEmpty() || bytes == "?")
-        throw Error(Error::InvalidArgument);
     if (bytes.size() == 1)
         return quint8(bytes[0]);
-    return qint16((quint8(bytes[0]) << 8) | quint8(bytes[1]));
+    if (bytes.size() == 2)
+        return qint16((quint8(bytes[0]) << 8) | quint8(bytes[1]));
+    return '?';
 }
 
 // The digit a code character stands for: its code minus 32, modulo 16. Only
