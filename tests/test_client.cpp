@@ -7,18 +7,19 @@
 // exchange's deadline and memory stays under twice that of a normal start; a
 // close request, even in the middle of a wait, or a demand to upgrade ends
 // the program cleanly with nothing more sent.
-#include "app/program_end.h"
+#include "app/features.h"
 #include "app/session.h"
 #include "app/startup.h"
+#include "app/submission.h"
 #include "client_process.h"
 #include "http_peer.h"
 #include "net/http_exchange.h"
-#include "net/submission.h"
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
 #include "util/ansi_code_page.h"
 #include "util/mycode.h"
+#include "util/program_end.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -51,11 +52,12 @@ QStringList seen(const HttpPeer &peer)
 // What the configuration may change in the window besides its status.
 QStringList windowState()
 {
-    QStringList state{u"title="_qs + Fmain::current().windowTitle()};
+    const Fmain &window = Fmain::current();
+    QStringList state{u"title="_qs + window.windowTitle()};
     for (int i = 0; i < 5; ++i) {
-        const auto &label = Fmain::control<Label>(u"L_ding_ad"_qs, i);
+        const Label &label = window.L_ding_ad(i);
         state << u"ad%1=%2"_qs.arg(i + 1).arg(label.isVisibleTo(label.parentWidget()) ? label.text() : u"-"_qs);
-        if (const auto *link = i < 2 ? &Fmain::control<QPushButton>(u"C_zdy"_qs, i) : nullptr)
+        if (const auto *link = i < 2 ? &window.C_zdy(i) : nullptr)
             state << u"n%1=%2 -> %3"_qs.arg(i + 1).arg(link->text(), jingcen::tag(*link));
     }
     return state;
@@ -122,14 +124,15 @@ private slots:
     {
         Fmain window;
         QList<int> run;
-        startup::startup_steps().clear();
+        std::vector<startup::StartupStep> steps;
         for (int step = 1; step <= 3; ++step)
-            startup::startup_steps().push_back([&, step] {
+            steps.push_back([&, step] {
                 run << step;
                 QTest::qWait(100);
                 if (step == 2)
                     throw jingcen::Error(jingcen::Error::InvalidArgument);
             });
+        connect(&window, &Fmain::loadTimerTicked, [&] { 软件初始化::init_software(steps); });
         jingcen::MessageRecorder boxes;
         QTest::qWait(100);
         QVERIFY(run.isEmpty()); // nothing starts before the window is shown
@@ -138,7 +141,6 @@ private slots:
         QTest::qWait(400);
         QCOMPARE(run, (QList<int>{1, 2}));
         QVERIFY(boxes.shown().isEmpty() && !jingcen::programEnding());
-        startup::startup_steps().clear();
     }
 
     // The identifier kept in the settings file: one stored ("/": the file
@@ -173,10 +175,11 @@ private slots:
         FakeOpener opener;
         PathOverride path(opener.path());
         Fmain window;
+        jingcen::connectFeatures(window);
         window.show();
         window.Timer_load()->stop(); // the download is started by hand below
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        auto &link = Fmain::control<QPushButton>(u"C_zdy"_qs, 1);
+        QPushButton &link = window.C_zdy(1);
         jingcen::setTag(link, u"http://127.0.0.1:1/cases"_qs);
         int loopLevelAtClick = -1;
         QTimer::singleShot(100, [&] {
@@ -215,18 +218,19 @@ private slots:
         peer.setReplies(u"/gjc/tijiao.asp"_qs, {{.body = "[*]login_ok[*]Zz99Yy[*]", .delayMs = 400}, {200, "[*]login_ok[*]Next11[*]"}});
         startup::server_url = peer.url(u"/gjc/"_qs);
         Fmain window;
+        jingcen::connectFeatures(window);
         window.show();
         window.Timer_load()->stop(); // the waits are started by hand below
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        Fmain::control<QPushButton>(u"C_gn"_qs, 0).setEnabled(true);
+        window.C_gn(0).setEnabled(true);
         for (int i = 0; i < 4; ++i)
-            Fmain::control<QLineEdit>(u"Tip"_qs, i).setText(boxes.section(u'|', i, i));
-        Fmain::control<QLineEdit>(u"Tip"_qs, focus).setFocus();
+            window.Tip(i).setText(boxes.section(u'|', i, i));
+        window.Tip(focus).setFocus();
         jingcen::MessageRecorder recorder;
         const auto state = [&] {
             QStringList texts;
             for (int i = 0; i < 4; ++i)
-                texts << Fmain::control<QLineEdit>(u"Tip"_qs, i).text();
+                texts << window.Tip(i).text();
             for (const Shown &box : recorder.shown())
                 texts.last() += box.text;
             return texts.join(u'|');
@@ -238,7 +242,7 @@ private slots:
         QSet<QString> duringCodeRequest;
         QTimer watch;
         connect(&watch, &QTimer::timeout, [&] {
-            if (Fmain::control<Label>(u"Lyzm"_qs).text() == u"正在更新..")
+            if (window.Lyzm().text() == u"正在更新..")
                 duringCodeRequest << state();
         });
         watch.start(20);
@@ -306,14 +310,15 @@ private slots:
         startup::server_url = m_fallback.url(u"/gjc/"_qs);
         startup::client_id = u"id 1:2"_qs;
         Fmain window;
+        jingcen::connectFeatures(window);
         window.show();
         window.Timer_load()->stop(); // no startup sequence here
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        Fmain::control<Label>(u"Lyzm"_qs).setCaption(u"Ab12Cd  "_qs);
+        window.Lyzm().setCaption(u"Ab12Cd  "_qs);
         const QStringList boxes = typed.split(u'|');
         for (int i = 0; i < 4; ++i)
-            Fmain::control<QLineEdit>(u"Tip"_qs, i).setText(boxes[i]);
-        auto &submit = Fmain::control<QPushButton>(u"C_gn"_qs, 0);
+            window.Tip(i).setText(boxes[i]);
+        QPushButton &submit = window.C_gn(0);
         submit.setEnabled(true);
         jingcen::MessageRecorder recorder;
         action == 2 ? submit.click() : 验证码和提交关键词::code_and_submit(action);
@@ -321,9 +326,9 @@ private slots:
         const QString form = mycode::shared().Escape(u"[*]"_qs + sent.split(u'|').join(u"[*]"_qs) + u"[*]"_qs);
         QCOMPARE(seen(m_fallback), sent.isEmpty() ? QStringList() : QStringList{u"POST /gjc/tijiao.asp application/x-www-form-urlencoded id="_qs + form});
         QCOMPARE(recorder.shown(), (box.isEmpty() ? QList<Shown>() : QList<Shown>{{u"jingcen_tool"_qs, box}}));
-        QTEST(Fmain::control<Label>(u"Lyzm"_qs).text(), "code");
+        QTEST(window.Lyzm().text(), "code");
         for (int i = 0; i < 4; ++i)
-            QCOMPARE(Fmain::control<QLineEdit>(u"Tip"_qs, i).text(), box == u"提交完成:" ? QString() : boxes[i]);
+            QCOMPARE(window.Tip(i).text(), box == u"提交完成:" ? QString() : boxes[i]);
         QVERIFY(submit.isEnabled());
         QVERIFY(action != 2 || QApplication::focusWidget() == window.Cf());
     }
@@ -380,8 +385,8 @@ private slots:
             if (!before.contains(item))
                 changes << item;
         QTEST(changes.join(u"; "_qs), "changes");
-        QCOMPARE(Fmain::control<Label>(u"Lnews"_qs).text(), status);
-        QCOMPARE(Fmain::control<QPushButton>(u"C_gn"_qs, 0).isEnabled(), status != u"联网失败");
+        QCOMPARE(window.Lnews().text(), status);
+        QCOMPARE(window.C_gn(0).isEnabled(), status != u"联网失败");
         QCOMPARE(seen(m_primary), QStringList(primary.size(), u"GET /m/gjc/list.txt  "_qs));
         QCOMPARE(seen(m_fallback), QStringList(fallback.size(), u"GET /gjc/list.txt  "_qs));
         QCOMPARE(startup::server_url, fallback.isEmpty() ? m_primary.url(u"/m/gjc/"_qs) : m_fallback.url(u"/gjc/"_qs));

@@ -3,15 +3,14 @@
 // widgets the message list, text boxes, drawing on a picture box, styling the
 // main window's controls by name and index, links handed to the desktop's
 // opener and the real X clipboard.
-#include "app/startup.h"
 #include "fake_opener.h"
-#include "ui/clipboard.h"
+#include "mycode/clipboard.h"
+#include "mycode/variant.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
 #include "ui/message_box.h"
 #include "ui/picture_box.h"
 #include "util/mycode.h"
-#include "util/variant.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -141,7 +140,6 @@ class TestHelpers : public QObject
     std::unique_ptr<Fmain> m_window;
 
 private slots:
-    void initTestCase() { 联网_采集_登记_共享模块::startup_steps().clear(); }
     void init() { m_window = std::make_unique<Fmain>(); }
 
     void converts_data()

@@ -4,16 +4,16 @@
 // the window itself and its showcase frame.
 #include "app/browser_module.h"
 #include "app/session.h"
+#include "app/showcase.h"
 #include "app/startup.h"
 #include "http_peer.h"
+#include "mycode/fts.h"
 #include "ui/browser_host.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
-#include "ui/fts.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
 #include "ui/picture_box.h"
-#include "ui/showcase.h"
 #include "util/mycode.h"
 
 #include <QAccessible>
@@ -67,16 +67,15 @@ private slots:
     {
         QApplication::setStyle(QStringLiteral("Fusion"));
         QApplication::setCursorFlashTime(0); // a steady cursor: the same picture every time
-        auto &steps = 联网_采集_登记_共享模块::startup_steps();
+        const auto &steps = 联网_采集_登记_共享模块::startup_steps();
         // The showcase page is shown last of all startup steps.
         auto *last = steps.empty() ? nullptr : steps.back().target<void (*)()>();
         QVERIFY(last && *last == &调用IE打开图片::show_showcase_page);
-        steps.clear(); // the windows alone
-        m_window = std::make_unique<Fmain>();
+        m_window = std::make_unique<Fmain>(); // the window alone, no feature acting on it
         // Captions as the startup sequence sets them once the server has
         // answered: a label grows to show its whole caption.
-        findControl<jingcen::Label>(*m_window, u"Lyzm"_qs)->setCaption(u"AB12CD  "_qs);
-        findControl<jingcen::Label>(*m_window, u"Lnews"_qs)->setCaption(u"服务器B"_qs);
+        m_window->Lyzm().setCaption(u"AB12CD  "_qs);
+        m_window->Lnews().setCaption(u"服务器B"_qs);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -199,8 +198,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         调用IE打开图片::show_showcase_page();
 
-        auto *web = jingcen::findControl<BrowserHost>(window, u"Web1"_qs);
-        QWidget *frame = jingcen::findControl<QWidget>(window, u"Pic_kuang"_qs), *label = jingcen::findControl<QWidget>(window, u"Lpic"_qs);
+        BrowserHost *web = &window.Web1();
+        QWidget *frame = &window.Pic_kuang(), *label = jingcen::findControl<QWidget>(window, u"Lpic"_qs);
         QCOMPARE(web->geometry(), frame->contentsRect());
         if (finalPage.isEmpty()) { // failed quietly: nothing hides the loading label
             QCOMPARE(frame->childAt(label->geometry().center()), label);

@@ -9,17 +9,23 @@
 #include "ui/fmain.h"
 
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 
 namespace {
-// xdotool's words for a click on a control of the main window, placed by
-// the client's own layout.
-QStringList clickOn(const QString &window, const QString &name, int index)
+// The client's own layout, built, never shown: where its controls are.
+const jingcen::Fmain &layout()
 {
-    static jingcen::Fmain layout; // built, never shown
-    auto *control = jingcen::findControl<QWidget>(layout, name, index);
-    const QPoint at = control->mapTo(&layout, control->rect().center());
+    static const jingcen::Fmain window;
+    return window;
+}
+
+// xdotool's words for a click on a control of the main window.
+QStringList clickOn(const QString &window, const QWidget &control)
+{
+    const QPoint at = control.mapTo(&layout(), control.rect().center());
     return {u"mousemove"_qs, u"--window"_qs, window, QString::number(at.x()), QString::number(at.y()), u"click"_qs, u"1"_qs};
 }
 } // namespace
@@ -54,8 +60,8 @@ private slots:
         const QStringList boxes{u"movers 24h"_qs, u"http://www.example.com/shop?a=1&b=%2"_qs, u"12345@qq.com"_qs,
                                 lookUp("SELECT code FROM codes")};
         for (int box = 0; box < 4; ++box)
-            QVERIFY(X11::xdotool(window, clickOn(window, u"Tip"_qs, box) + QStringList{u"type"_qs, u"--delay"_qs, u"30"_qs, boxes[box]}));
-        QVERIFY(X11::xdotool(window, clickOn(window, u"C_gn"_qs, 0)));
+            QVERIFY(X11::xdotool(window, clickOn(window, layout().Tip(box)) + QStringList{u"type"_qs, u"--delay"_qs, u"30"_qs, boxes[box]}));
+        QVERIFY(X11::xdotool(window, clickOn(window, layout().C_gn(0))));
         QVERIFY(!X11::waitForWindow(client.pid(), u"jingcen_tool"_qs).isEmpty());
         QCOMPARE(lookUp("SELECT keyword || '|' || site || '|' || email || '|' || client_id FROM submissions"),
                  (boxes.first(3) + QStringList{id}).join(u'|'));

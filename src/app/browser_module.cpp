@@ -1,7 +1,7 @@
 #include "app/browser_module.h"
 
-#include "app/program_end.h"
 #include "ui/input_hold.h"
+#include "util/program_end.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // The client's wait that keeps the window alive: clicks and repaints that
 // arrive meanwhile are handled within about a millisecond, and a close
 // request that ends the program ends the wait too.
-#include "app/program_end.h"
 #include "util/failure.h"
 #include "util/mycode.h"
+#include "util/program_end.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

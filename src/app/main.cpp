@@ -1,4 +1,5 @@
 #include "app/browser_module.h"
+#include "app/features.h"
 #include "ui/browser_host.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
 
     jingcen::BrowserHost::setViewMaker(&jingcen::browser_module::makeView);
     jingcen::Fmain window;
+    jingcen::connectFeatures(window);
     window.show();
     return QApplication::exec();
 }

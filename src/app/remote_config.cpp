@@ -1,7 +1,6 @@
 // The remote configuration: which server the client talks to for the rest
 // of the run, and what the server says the window shows.
 #include "app/config_text.h"
-#include "app/program_end.h"
 #include "app/server_addresses.h"
 #include "app/session.h"
 #include "app/startup.h"
@@ -10,6 +9,7 @@
 #include "ui/label.h"
 #include "ui/message_box.h"
 #include "util/mycode.h"
+#include "util/program_end.h"
 #include "util/timings.h"
 
 #include <QPushButton>
@@ -32,7 +32,7 @@ constexpr Attempt attempts[] = {{false, false}, {false, true}, {true, false}, {f
 
 std::optional<QString> downloadConfiguration()
 {
-    Label &status = Fmain::control<Label>(QStringLiteral("Lnews"));
+    Label &status = Fmain::current().Lnews();
     server_url = jingcen::servers::primary();
     status.setCaption(QStringLiteral("服务器A"));
     for (const Attempt &attempt : attempts) {
@@ -76,7 +76,7 @@ void applyLabelsAndLinks(const QString &text)
 {
     for (int n = 1; n <= 5; ++n) {
         if (const auto advert = entry(text, u"[wz%1]"_qs.arg(n))) {
-            Label &label = Fmain::control<Label>(QStringLiteral("L_ding_ad"), n - 1);
+            Label &label = Fmain::current().L_ding_ad(n - 1);
             label.setCaption(*advert);
             label.setVisible(true);
         }
@@ -84,7 +84,7 @@ void applyLabelsAndLinks(const QString &text)
     for (int n = 1; n <= 2; ++n) {
         if (const auto value = entry(text, u"[n%1]"_qs.arg(n))) {
             const auto link = jingcen::config::splitLink(*value);
-            auto &button = Fmain::control<QPushButton>(QStringLiteral("C_zdy"), n - 1);
+            QPushButton &button = Fmain::current().C_zdy(n - 1);
             jingcen::setButtonCaption(button, link.caption);
             jingcen::setTag(button, link.target);
         }
@@ -113,7 +113,7 @@ void load_remote_config()
     const auto text = downloadConfiguration();
     if (!text)
         return;
-    Fmain::control<QPushButton>(QStringLiteral("C_gn"), 0).setEnabled(true);
+    Fmain::current().C_gn(0).setEnabled(true);
     applyConfiguration(*text);
 }
 

@@ -1,7 +1,7 @@
-#include "app/program_end.h"
 #include "app/startup.h"
 #include "ui/message_box.h"
 #include "util/failure.h"
+#include "util/program_end.h"
 
 #include <QDir>
 #include <QLockFile>

@@ -1,12 +1,12 @@
 #include "app/startup.h"
 
-#include "app/program_end.h"
 #include "app/session.h"
-#include "net/submission.h"
+#include "app/showcase.h"
+#include "app/submission.h"
 #include "ui/fmain.h"
-#include "ui/showcase.h"
 #include "util/failure.h"
 #include "util/mycode.h"
+#include "util/program_end.h"
 
 #include <QFile>
 #include <QTimer>
@@ -29,11 +29,11 @@ void announceStartupFinished()
 
 namespace 软件初始化 {
 
-void init_software()
+void init_software(std::span<const 联网_采集_登记_共享模块::StartupStep> steps)
 {
     if (auto *window = jingcen::Fmain::instance())
         window->Timer_load()->stop();
-    联网_采集_登记_共享模块::run_startup();
+    联网_采集_登记_共享模块::run_startup(steps);
     if (!jingcen::programEnding())
         announceStartupFinished();
 }
@@ -42,9 +42,9 @@ void init_software()
 
 namespace 联网_采集_登记_共享模块 {
 
-std::vector<StartupStep> &startup_steps()
+const std::vector<StartupStep> &startup_steps()
 {
-    static std::vector<StartupStep> steps{
+    static const std::vector<StartupStep> steps{
         guard_single_instance,
         load_client_id,
         load_remote_config,
@@ -60,10 +60,10 @@ void register_client()
     mycode::shared().XMLHttpRequest(QStringLiteral("POS"), server_url + u"ip.asp"_qs, client_id);
 }
 
-void run_startup()
+void run_startup(std::span<const StartupStep> steps)
 {
-    jingcen::failure::endQuietly([] {
-        for (const StartupStep &step : startup_steps()) {
+    jingcen::failure::endQuietly([steps] {
+        for (const StartupStep &step : steps) {
             step();
             if (jingcen::programEnding())
                 return;

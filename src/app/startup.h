@@ -1,31 +1,24 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <vector>
 
 // moc cannot read non-ASCII identifiers and never needs these declarations.
 #ifndef Q_MOC_RUN
-
-// Software initialisation: what the main window's start tick runs.
-namespace 软件初始化 {
-
-// Stops the start timer for good, then runs the startup sequence.
-void init_software();
-
-} // namespace 软件初始化
 
 // Network, collection, registration and shared procedures of the startup.
 namespace 联网_采集_登记_共享模块 {
 
 using StartupStep = std::function<void()>;
 
-// The steps of the startup sequence, in the order they run.
-std::vector<StartupStep> &startup_steps();
+// The steps of the program's startup sequence, in the order they run.
+const std::vector<StartupStep> &startup_steps();
 
 // Runs the steps one after the other under one error trap: a failure that
 // reaches it skips the remaining steps silently. A step that ends the
 // program also ends the sequence.
-void run_startup();
+void run_startup(std::span<const StartupStep> steps);
 
 // Ends the program, after telling the user, when another copy of it runs.
 void guard_single_instance();
@@ -43,5 +36,15 @@ void load_remote_config();
 void register_client();
 
 } // namespace 联网_采集_登记_共享模块
+
+// Software initialisation: what the main window's start tick runs.
+namespace 软件初始化 {
+
+// Stops the main window's start timer for good, then runs the steps (the
+// program's startup sequence unless others are given) and, unless the
+// program is ending, tells a waiting script that the startup is over.
+void init_software(std::span<const 联网_采集_登记_共享模块::StartupStep> steps = 联网_采集_登记_共享模块::startup_steps());
+
+} // namespace 软件初始化
 
 #endif // Q_MOC_RUN

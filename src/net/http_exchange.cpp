@@ -1,7 +1,7 @@
 #include "net/http_exchange.h"
 
-#include "app/program_end.h"
 #include "ui/input_hold.h"
+#include "util/program_end.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

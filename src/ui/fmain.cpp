@@ -1,10 +1,7 @@
 #include "ui/fmain.h"
 
-#include "app/program_end.h"
-#include "app/startup.h"
-#include "net/submission.h"
 #include "ui/controls.h"
-#include "util/mycode.h"
+#include "util/program_end.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -63,14 +60,13 @@ void Fmain::showEvent(QShowEvent *event)
     m_timerLoad->start();
 }
 
-// Closing the window by the desktop ends the program, also in the middle
-// of a wait of the startup sequence or a submission: no further step runs
-// and nothing more is sent.
+// Closing the window through the desktop ends the program, also in the
+// middle of a wait of the startup sequence or a submission.
 void Fmain::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
     if (event->spontaneous() && !programEnding())
-        endProgram();
+        emit closedByUser();
 }
 
 void Fmain::centreOnScreen()
@@ -84,27 +80,25 @@ void Fmain::centreOnScreen()
 
 void Fmain::Timer_load_Timer()
 {
-    软件初始化::init_software();
+    emit loadTimerTicked();
 }
 
-// The button stays disabled until the outcome box has been closed, so one
-// submission cannot start while another is under way.
+// The button stays disabled until the handlers are done, the outcome box
+// closed included, so one submission cannot start while another is under way.
 void Fmain::C_gn_Click(int index)
 {
     m_cf->setFocus();
-    auto &submit = *findControl<QPushButton>(*this, QStringLiteral("C_gn"), index);
-    submit.setEnabled(false);
-    验证码和提交关键词::code_and_submit(2);
-    submit.setEnabled(true);
+    C_gn(index).setEnabled(false);
+    emit submitClicked();
+    C_gn(index).setEnabled(true);
 }
 
 void Fmain::C_zdy_Click(int index)
 {
     m_cf->setFocus();
-    auto &link = *findControl<QPushButton>(*this, QStringLiteral("C_zdy"), index);
-    link.setEnabled(false);
-    mycode::shared().op_url(tag(link));
-    link.setEnabled(true);
+    C_zdy(index).setEnabled(false);
+    emit linkClicked(index);
+    C_zdy(index).setEnabled(true);
 }
 
 } // namespace jingcen

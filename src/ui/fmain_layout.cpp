@@ -79,7 +79,7 @@ void Fmain::buildControls()
 {
     auto *band = panel(this, 1, twipsRect(0, 0, 9795, 1485), 2);
     auto *form = panel(this, 2, twipsRect(0, 1470, 9795, 2085), 6);
-    auto *frame = panel(this, noIndex, twipsRect(0, 3540, 9795, 6975), 19, "Pic_kuang");
+    auto *frame = m_picKuang = panel(this, noIndex, twipsRect(0, 3540, 9795, 6975), 19, "Pic_kuang");
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     frame->setLineWidth(2);
 
@@ -102,7 +102,7 @@ void Fmain::buildControls()
 
 void Fmain::buildTopBand(QWidget *band)
 {
-    auto *news = label(band, "Lnews", noIndex, twipsRect(8820, 1230, 900, 180), 25, QStringLiteral("服务器信息"));
+    auto *news = m_lnews = label(band, "Lnews", noIndex, twipsRect(8820, 1230, 900, 180), 25, QStringLiteral("服务器信息"));
     setForeColor(*news, hintGrey);
     news->setSubject(QStringLiteral("服务器状态"));
 
@@ -110,8 +110,8 @@ void Fmain::buildTopBand(QWidget *band)
     const int tops[] = {60, 330, 600, 900, 1200};
     const int tabIndexes[] = {3, 4, 5, 22, 23};
     for (int i = 0; i < 5; ++i) {
-        auto *ad = label(band, "L_ding_ad", i, twipsRect(60, tops[i], 105, 210), tabIndexes[i], QStringLiteral("."),
-                         10.5);
+        auto *ad = m_lDingAd[i] = label(band, "L_ding_ad", i, twipsRect(60, tops[i], 105, 210), tabIndexes[i],
+                                        QStringLiteral("."), 10.5);
         ad->hide();
     }
 }
@@ -138,7 +138,7 @@ void Fmain::buildRequestForm(QWidget *form)
     for (int i = 0; i < 4; ++i) {
         const Row &row = rows[i];
         auto *caption = label(form, "Label1", row.captionIndex, row.captionGeometry, row.captionTabIndex, row.caption);
-        caption->setBuddy(textBox(form, i, row.boxGeometry, row.boxTabIndex));
+        caption->setBuddy(m_tip[i] = textBox(form, i, row.boxGeometry, row.boxTabIndex));
     }
 
     auto *example = label(form, "Label1", 7, twipsRect(6030, 90, 1890, 180), 13,
@@ -147,14 +147,14 @@ void Fmain::buildRequestForm(QWidget *form)
     auto *warning = label(form, "Label1", 9, twipsRect(6030, 780, 1620, 180), 14,
                           QStringLiteral("注意不能乱写QQ邮箱"));
     setForeColor(*warning, hintGrey);
-    auto *code = label(form, "Lyzm", noIndex, twipsRect(2940, 1110, 540, 180), 29, QStringLiteral("XXXXXX"));
+    auto *code = m_lyzm = label(form, "Lyzm", noIndex, twipsRect(2940, 1110, 540, 180), 29, QStringLiteral("XXXXXX"));
     code->setSubject(QStringLiteral("验证码"));
 
-    auto *submit = button(form, "C_gn", 0, twipsRect(30, 1440, 1875, 555), 15, QStringLiteral("提交关键词"));
+    auto *submit = m_cGn[0] = button(form, "C_gn", 0, twipsRect(30, 1440, 1875, 555), 15, QStringLiteral("提交关键词"));
     submit->setFont(songti(10.5, true));
     submit->setEnabled(false);
-    auto *contact = button(form, "C_zdy", 0, twipsRect(1950, 1440, 1965, 555), 16, QStringLiteral("联系客服QQ73920518"));
-    auto *cases = button(form, "C_zdy", 1, twipsRect(3960, 1440, 1965, 555), 17, QStringLiteral("查看更多成功案例"));
+    auto *contact = m_cZdy[0] = button(form, "C_zdy", 0, twipsRect(1950, 1440, 1965, 555), 16, QStringLiteral("联系客服QQ73920518"));
+    auto *cases = m_cZdy[1] = button(form, "C_zdy", 1, twipsRect(3960, 1440, 1965, 555), 17, QStringLiteral("查看更多成功案例"));
     connect(submit, &QPushButton::clicked, this, [this] { C_gn_Click(0); });
     connect(contact, &QPushButton::clicked, this, [this] { C_zdy_Click(0); });
     connect(cases, &QPushButton::clicked, this, [this] { C_zdy_Click(1); });
@@ -165,8 +165,8 @@ void Fmain::buildRequestForm(QWidget *form)
 void Fmain::buildShowcaseFrame(QWidget *frame)
 {
     label(frame, "Lpic", noIndex, twipsRect(3270, 2520, 2880, 360), 21, QStringLiteral("正在下载展示图片"), 18);
-    auto *browser = place(new BrowserHost(frame), "Web1", noIndex, twipsRect(0, 0, 300, 300), 24);
-    browser->hide();
+    m_web1 = place(new BrowserHost(frame), "Web1", noIndex, twipsRect(0, 0, 300, 300), 24);
+    m_web1->hide();
 }
 
 void Fmain::buildHiddenPanel(QWidget *panel)

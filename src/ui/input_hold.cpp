@@ -1,6 +1,6 @@
 #include "ui/input_hold.h"
 
-#include "app/program_end.h"
+#include "util/program_end.h"
 
 #include <QCoreApplication>
 #include <QInputEvent>

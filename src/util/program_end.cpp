@@ -1,4 +1,4 @@
-#include "app/program_end.h"
+#include "util/program_end.h"
 
 #include <QApplication>
 

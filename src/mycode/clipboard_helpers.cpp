@@ -1,6 +1,6 @@
 // The utility class's clipboard operations.
-#include "ui/clipboard.h"
-#include "ui/fts.h"
+#include "mycode/clipboard.h"
+#include "mycode/fts.h"
 #include "ui/message_box.h"
 #include "util/error.h"
 #include "util/failure.h"

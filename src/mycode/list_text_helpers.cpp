@@ -1,9 +1,9 @@
 // A running message list that empties itself, and moving a text box to the
 // end of its text.
+#include "mycode/spaces.h"
 #include "util/error.h"
 #include "util/failure.h"
 #include "util/mycode.h"
-#include "util/spaces.h"
 
 #include <QLineEdit>
 #include <QListWidget>

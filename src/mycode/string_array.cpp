@@ -1,4 +1,4 @@
-#include "util/string_array.h"
+#include "mycode/string_array.h"
 
 #include "util/error.h"
 

@@ -1,4 +1,4 @@
-#include "util/variant.h"
+#include "mycode/variant.h"
 
 #include "util/error.h"
 

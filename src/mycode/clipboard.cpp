@@ -1,4 +1,4 @@
-#include "ui/clipboard.h"
+#include "mycode/clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

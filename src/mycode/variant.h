@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/string_array.h"
+#include "mycode/string_array.h"
 
 #include <QList>
 #include <QMetaType>

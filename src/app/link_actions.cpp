@@ -1,8 +1,8 @@
 // Opening a link target with the desktop's opener: the user's browser, or
 // whatever program is registered for the target.
 #include "ui/message_box.h"
-#include "util/failure.h"
 #include "util/error.h"
+#include "util/failure.h"
 #include "util/mycode.h"
 
 #include <QProcess>

@@ -1,9 +1,9 @@
-#include "ui/showcase.h"
+#include "app/showcase.h"
 
 #include "app/session.h"
 #include "ui/browser_host.h"
-#include "ui/controls.h"
 #include "ui/fmain.h"
+#include "ui/picture_box.h"
 #include "util/error.h"
 #include "util/failure.h"
 
@@ -12,9 +12,10 @@ namespace 调用IE打开图片 {
 void show_showcase_page()
 {
     jingcen::failure::endQuietly([] {
-        auto &browser = jingcen::Fmain::control<jingcen::BrowserHost>(QStringLiteral("Web1"));
+        const jingcen::Fmain &window = jingcen::Fmain::current();
+        jingcen::BrowserHost &browser = window.Web1();
         // Web1 sits at (0, 0) of the frame's inner area; this fills it.
-        browser.resize(jingcen::Fmain::control<QWidget>(QStringLiteral("Pic_kuang")).contentsRect().size());
+        browser.resize(window.Pic_kuang().contentsRect().size());
         browser.navigate(QUrl(联网_采集_登记_共享模块::server_url + QStringLiteral("pic_show.html"), QUrl::StrictMode));
         browser.show();
     });

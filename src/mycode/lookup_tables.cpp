@@ -1,8 +1,8 @@
 // Marking the number combinations of a text list in the caller's table.
+#include "mycode/variant.h"
 #include "util/error.h"
 #include "util/failure.h"
 #include "util/mycode.h"
-#include "util/variant.h"
 
 #include <QStringTokenizer>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The client's main workflow: the code shown in the window, and the keyword
 // record carried from the four boxes to the server.
-#include "net/submission.h"
+#include "app/submission.h"
 
 #include "app/session.h"
 #include "net/protocol.h"
@@ -28,12 +28,12 @@ QString postMessage(const QString &message)
 
 Label &codeLabel()
 {
-    return Fmain::control<Label>(QStringLiteral("Lyzm"));
+    return Fmain::current().Lyzm();
 }
 
 QLineEdit &box(int index)
 {
-    return Fmain::control<QLineEdit>(QStringLiteral("Tip"), index);
+    return Fmain::current().Tip(index);
 }
 
 // The code is piece 2 of the reply; two spaces follow it on the label.

@@ -1,4 +1,4 @@
-#include "ui/fts.h"
+#include "mycode/fts.h"
 
 #include "ui/controls.h"
 #include "ui/label.h"

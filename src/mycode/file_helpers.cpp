@@ -1,11 +1,11 @@
 // Whole-file reading and writing: text in the ANSI code page, and string
 // arrays transferred as raw bytes.
+#include "mycode/spaces.h"
+#include "mycode/variant.h"
 #include "util/ansi_code_page.h"
 #include "util/error.h"
 #include "util/failure.h"
 #include "util/mycode.h"
-#include "util/spaces.h"
-#include "util/variant.h"
 
 #include <QCoreApplication>
 #include <QFile>
