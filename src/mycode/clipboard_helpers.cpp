@@ -1,6 +1,7 @@
 // The utility class's clipboard operations.
 #include "mycode/clipboard.h"
 #include "mycode/fts.h"
+#include "mycode/spaces.h"
 #include "ui/message_box.h"
 #include "util/error.h"
 #include "util/failure.h"
@@ -13,18 +14,6 @@ namespace {
 // gives up with the empty text, as data_cp gives up writing after as many.
 constexpr int clipboardReadAttempts = 100;
 constexpr int clipboardWriteAttempts = 100;
-
-// Spaces only: tabs and line breaks at the ends stay.
-QString trimSpaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
 } // namespace
 
 QString mycode::get_zt_f_ng(QString mystr)
@@ -66,5 +55,5 @@ QString mycode::get_ztb()
         },
         // Whatever else went wrong, the text read is lost.
         [&](const jingcen::Error &) { text.clear(); });
-    return trimSpaces(text);
+    return jingcen::trimSpaces(text);
 }

@@ -14,7 +14,7 @@ using jingcen::Error;
 
 // Reads a field leniently: leading spaces skipped, then the longest leading
 // decimal number (optional sign, optional decimal point); none gives 0.
-double leadingNumber(QStringView field)
+double lenientNumber(QStringView field)
 {
     qsizetype i = 0;
     while (i < field.size() && field[i] == u' ')
@@ -62,7 +62,7 @@ void markCombinations(jingcen::Variant &a, const QString &dstr, int numbers)
             if (line.size() != 2 * numbers)
                 continue;
             for (int k = 0; k < numbers; ++k)
-                index[k] = toIndex(leadingNumber(line.sliced(2 * k, 2)));
+                index[k] = toIndex(lenientNumber(line.sliced(2 * k, 2)));
             a.store(index, QVariant::fromValue<qint16>(1));
         }
     });

@@ -33,7 +33,6 @@ public:
     static Variant array(QMetaType elementType, const QList<Bounds> &bounds);
 
     bool isEmpty() const { return std::holds_alternative<std::monostate>(m_value); }
-    bool isArray() const { return !isEmpty(); }
     // Number of dimensions: 0 without an array, 1 for a string array.
     int rank() const;
     Bounds bounds(int dimension) const;

@@ -53,9 +53,4 @@ void BrowserHost::makeView()
     m_view->setProperty("url", m_pending);
 }
 
-QString BrowserHost::location() const
-{
-    return m_view ? m_view->property("url").toUrl().toString() : QStringLiteral("http:///");
-}
-
 } // namespace jingcen

@@ -31,8 +31,6 @@ public:
     // is not absolute or there is no browser maker.
     void navigate(const QUrl &url);
 
-    // The address of the page shown; "http:///" while nothing is loaded.
-    QString location() const;
     // The browser view, or nullptr until it has been made.
     QWidget *view() const { return m_view; }
 

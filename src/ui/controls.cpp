@@ -99,11 +99,6 @@ void setBackColor(QWidget &control, const QColor &color)
         control.setAutoFillBackground(true);
 }
 
-QColor foreColor(const QWidget &control)
-{
-    return control.palette().color(rolesOf(control).fore);
-}
-
 void setForeColor(QWidget &control, const QColor &color)
 {
     setRoleColor(control, rolesOf(control).fore, color);

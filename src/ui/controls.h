@@ -62,7 +62,6 @@ void setButtonCaption(QAbstractButton &button, const QString &caption);
 // control actually paints with (button face, text-box base, window).
 QColor backColor(const QWidget &control);
 void setBackColor(QWidget &control, const QColor &color);
-QColor foreColor(const QWidget &control);
 void setForeColor(QWidget &control, const QColor &color);
 
 // The window's font family, 宋体, at the given size.

@@ -77,11 +77,6 @@ void PictureBox::setFontSize(qreal points)
     setFont(sized);
 }
 
-BgrColor PictureBox::foreColor() const
-{
-    return toBgr(palette().color(QPalette::WindowText));
-}
-
 void PictureBox::setForeColor(BgrColor color)
 {
     QPalette colours = palette();

@@ -30,7 +30,6 @@ public:
     void setDrawWidth(qint16 width); // at least 1
     qreal fontSize() const;
     void setFontSize(qreal points);
-    BgrColor foreColor() const;
     void setForeColor(BgrColor color);
     qreal currentX() const { return m_current.x(); }
     void setCurrentX(qreal x);

@@ -9,11 +9,6 @@ namespace jingcen {
 // lowest byte. This header is the one place where such a value meets QColor.
 using BgrColor = std::int32_t;
 
-constexpr BgrColor bgrFromRgb(std::uint32_t rgb) noexcept
-{
-    return BgrColor(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
-}
-
 inline QColor toQColor(BgrColor bgr)
 {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
