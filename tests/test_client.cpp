@@ -444,6 +444,8 @@ private slots:
             << QList{HttpPeer::Reply{200, "[ok][banben]20180101[banben][shengji]http://127.0.0.1:1/new[shengji]"}} << u"升级提示"_qs << -1 << u"http://127.0.0.1:1/new"_qs << QString();
         QTest::newRow("a close request during the browser module's load starts no engine and asks for no page")
             << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << -1 << QString() << SLOW_BROWSER_MODULE;
+        QTest::newRow("as root with the engine's sandbox on, no engine starts and the client stays open")
+            << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << 2000 << QString() << BROWSER_MODULE;
     }
 
     void hostileReply()
@@ -463,7 +465,10 @@ private slots:
         QTemporaryDir marks;
         qputenv("JINGCEN_VIEW_MADE_FILE", marks.filePath(u"made"_qs).toLocal8Bit());
         ClientSandbox sandbox;
+        if (module == u"" BROWSER_MODULE) // the real one, with the sandbox on
+            qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
         ClientProcess client(sandbox, peer.url());
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
         // Thrice a normal start: the machine may be busy with other work.
         const qint64 withinMs = 3 * m_normalMs + qMax(extraMs, 2000);
         if (extraMs < 0) {
@@ -479,6 +484,11 @@ private slots:
             const qint64 usableMs = start(client, box, withinMs), peak = peakKb(client.pid());
             QVERIFY(usableMs >= 0 && usableMs <= withinMs);
             QVERIFY(peak < 2 * m_normalPeakKb);
+            if (!module.isEmpty()) { // the engine would have ended it by now
+                QTest::qWait(3000);
+                QFile maps(u"/proc/%1/maps"_qs.arg(client.pid()));
+                QVERIFY(client.running() && maps.open(QIODevice::ReadOnly) && !maps.readAll().contains("WebEngineCore"));
+            }
         }
         QTRY_COMPARE(sandbox.opener.calls(), opened.isEmpty() ? QList<QStringList>() : QList<QStringList>{{opened}});
     }

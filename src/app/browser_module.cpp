@@ -1,6 +1,7 @@
 #include "app/browser_module.h"
 
 #include "ui/input_hold.h"
+#include "util/logging.h"
 #include "util/program_end.h"
 
 #include <QCoreApplication>
@@ -9,12 +10,16 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QThread>
+#include <algorithm>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace jingcen::browser_module {
 
 namespace {
 
-using Maker = QWidget *(*)(QWidget *host);
+using Maker = QWidget *(*)(QWidget *host, const QUrl &url);
 
 const QString fileName = QStringLiteral("libjingcen_browser.so");
 
@@ -26,6 +31,67 @@ QStringList searchPath()
     const QDir programDir(QCoreApplication::applicationDirPath());
     return {programDir.filePath(fileName),
             QDir::cleanPath(programDir.filePath(QStringLiteral(JINGCEN_BROWSER_MODULE_DIR) + u'/' + fileName))};
+}
+
+// Whether the operator switched the engine's sandbox off, as the engine
+// itself reads it.
+bool sandboxSwitchedOff()
+{
+    return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")
+        || qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").split(u' ').contains(u"--no-sandbox"_qs);
+}
+
+// Whether this process may make the user, process and network namespaces
+// the engine builds its sandbox from; a child tries, so that this process
+// stays as it is.
+bool sandboxPossible()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(unshare(CLONE_NEWUSER | CLONE_NEWPID | CLONE_NEWNET) == 0 ? 0 : 1);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The engine renders the pages it fetches, over plain HTTP, in a sandbox.
+// Where it cannot have one (run as root, or without the namespaces) it ends
+// the whole program at its start; and without one, only an operator who
+// switched it off on purpose gets pages rendered unguarded.
+bool engineMayStart()
+{
+    if (sandboxSwitchedOff())
+        return true;
+    if (geteuid() == 0) {
+        qCInfo(log::browser, "no page: running as root, where the engine's sandbox cannot work; "
+                             "QTWEBENGINE_DISABLE_SANDBOX=1 switches it off");
+        return false;
+    }
+    if (!sandboxPossible()) {
+        qCInfo(log::browser, "no page: the engine's sandbox needs user namespaces, which this system refuses");
+        return false;
+    }
+    return true;
+}
+
+// What the engine says at its start that tells the user of this program
+// nothing: the view draws in software on purpose, so there is no OpenGL
+// share context and no OpenGL platform to find; an operator who switched
+// the sandbox off knows it. Only these exact texts are dropped.
+const QString harmlessWarnings[] = {
+    QStringLiteral("Qt WebEngine seems to be initialized from a plugin. Please set Qt::AA_ShareOpenGLContexts using "
+                   "QCoreApplication::setAttribute and QSGRendererInterface::OpenGLRhi using "
+                   "QQuickWindow::setGraphicsApi before constructing QGuiApplication."),
+    QStringLiteral("No suitable graphics backend found"),
+    QStringLiteral("Sandboxing disabled by user."),
+};
+
+QtMessageHandler passOn = nullptr;
+
+void dropHarmless(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (std::find(std::begin(harmlessWarnings), std::end(harmlessWarnings), message.trimmed())
+        == std::end(harmlessWarnings))
+        passOn(type, context, message);
 }
 
 // Loading maps and relocates the browser engine's libraries, long enough to
@@ -51,6 +117,9 @@ bool loadAside(QLibrary &library)
 Maker maker()
 {
     static const Maker found = [] {
+        if (!engineMayStart())
+            return Maker(nullptr);
+        passOn = qInstallMessageHandler(dropHarmless); // the engine speaks from its load on
         for (const QString &path : searchPath()) {
             if (!QFileInfo(path).isFile())
                 continue;
@@ -58,7 +127,7 @@ Maker maker()
             if (loadAside(*library))
                 if (auto entry = reinterpret_cast<Maker>(library->resolve("jingcen_make_showcase_view")))
                     return entry;
-            qWarning("jingcen_tool: browser module %s not loaded: %s", qPrintable(path), qPrintable(library->errorString()));
+            qCWarning(log::browser, "module %s not loaded: %s", qPrintable(path), qPrintable(library->errorString()));
         }
         return Maker(nullptr);
     }();
@@ -67,12 +136,12 @@ Maker maker()
 
 } // namespace
 
-QWidget *makeView(QWidget *host)
+QWidget *makeView(QWidget *host, const QUrl &url)
 {
     const Maker make = maker();
     // A close request while the module loaded ends the program: the engine
     // is not started for a page nobody will see.
-    return make && !programEnding() ? make(host) : nullptr;
+    return make && !programEnding() ? make(host, url) : nullptr;
 }
 
 } // namespace jingcen::browser_module

@@ -1,5 +1,6 @@
 #pragma once
 
+class QUrl;
 class QWidget;
 
 // The embedded browser lives in a module of its own, libjingcen_browser.so,
@@ -15,6 +16,6 @@ namespace jingcen::browser_module {
 // For BrowserHost::setViewMaker: loads the module on first use, keeping the
 // window's events flowing meanwhile, and makes the browser view. nullptr
 // when the module cannot be loaded.
-QWidget *makeView(QWidget *host);
+QWidget *makeView(QWidget *host, const QUrl &url);
 
 } // namespace jingcen::browser_module

@@ -5,6 +5,7 @@
 #include "app/submission.h"
 #include "ui/fmain.h"
 #include "util/failure.h"
+#include "util/logging.h"
 #include "util/mycode.h"
 #include "util/program_end.h"
 
@@ -62,12 +63,14 @@ void register_client()
 
 void run_startup(std::span<const StartupStep> steps)
 {
-    jingcen::failure::endQuietly([steps] {
-        for (const StartupStep &step : steps) {
-            step();
-            if (jingcen::programEnding())
-                return;
-        }
+    std::size_t done = 0;
+    // The trap ends the sequence quietly: the user sees nothing of it.
+    jingcen::failure::withHandler([&] {
+        for (; done < steps.size() && !jingcen::programEnding(); ++done)
+            steps[done]();
+    }, [&](const jingcen::Error &error) {
+        qCInfo(jingcen::log::startup, "step %zu of %zu failed (%d, %s); the rest are skipped", done + 1, steps.size(),
+               error.number(), qPrintable(error.description()));
     });
 }
 

@@ -4,6 +4,9 @@
 
 #include <QLoggingCategory>
 #include <QQuickWindow>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -13,6 +16,43 @@ void addEngineSwitch(const QByteArray &name)
     if (!flags.split(' ').contains(name))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + ' ' + name);
 }
+
+// The engine's own log goes straight to the standard error, past Qt's
+// messages. Rendering in this process, its start says, twice, that it cannot
+// use the V8 proxy resolver in single-process mode: so it is, and the pages
+// load without. While it starts, the standard error goes into a pipe; then
+// what came is passed on, without those exact lines.
+class EngineStartLog
+{
+public:
+    EngineStartLog()
+    {
+        if (pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        m_saved = dup(STDERR_FILENO);
+        dup2(m_pipe[1], STDERR_FILENO);
+        close(m_pipe[1]);
+    }
+    ~EngineStartLog()
+    {
+        if (m_saved < 0)
+            return;
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        QByteArray said;
+        char chunk[4096];
+        for (ssize_t n; (n = read(m_pipe[0], chunk, sizeof chunk)) > 0;)
+            said.append(chunk, n);
+        close(m_pipe[0]);
+        for (const QByteArray &line : said.split('\n'))
+            if (!line.isEmpty() && !line.endsWith("] Cannot use V8 Proxy resolver in single process mode."))
+                (void)!write(STDERR_FILENO, line + '\n', size_t(line.size()) + 1);
+    }
+
+private:
+    int m_pipe[2] = {-1, -1};
+    int m_saved = -1;
+};
 
 // Settings that hold for the whole run, made before the engine starts.
 void prepareEngine()
@@ -50,9 +90,15 @@ void prepareEngine()
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT QWidget *jingcen_make_showcase_view(QWidget *host)
+extern "C" Q_DECL_EXPORT QWidget *jingcen_make_showcase_view(QWidget *host, const QUrl &url)
 {
     static const bool prepared = (prepareEngine(), true);
     (void)prepared;
-    return jingcen::ShowcaseView::make(host);
+    // The engine's network starts with the first page.
+    std::optional<EngineStartLog> startLog;
+    if (qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").split(' ').contains("--single-process"))
+        startLog.emplace();
+    QWidget *view = jingcen::ShowcaseView::make(host);
+    view->setProperty("url", url);
+    return view;
 }

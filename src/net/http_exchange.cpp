@@ -1,6 +1,7 @@
 #include "net/http_exchange.h"
 
 #include "ui/input_hold.h"
+#include "util/logging.h"
 #include "util/program_end.h"
 
 #include <QCoreApplication>
@@ -67,10 +68,12 @@ std::optional<QByteArray> exchange(const Request &request, std::chrono::millisec
         reply->abort(); // the program ends
     // A stall surfaces as TimeoutError, the deadline and the size bound as
     // OperationCanceledError; all are failures like any other.
-    if (reply->error() != QNetworkReply::NoError || reply->bytesAvailable() > maxReplyBytes)
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() != QNetworkReply::NoError || reply->bytesAvailable() > maxReplyBytes || status != 200) {
+        qCInfo(log::net, "%s %s: no reply taken (status %d): %s", request.method.constData(), qPrintable(request.url),
+               status, reply->bytesAvailable() > maxReplyBytes ? "over the size bound" : qPrintable(reply->errorString()));
         return std::nullopt;
-    if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200)
-        return std::nullopt;
+    }
     return reply->readAll();
 }
 

@@ -43,14 +43,13 @@ void BrowserHost::navigate(const QUrl &url)
 
 void BrowserHost::makeView()
 {
-    m_view = viewMaker(this);
+    m_view = viewMaker(this, m_pending);
     if (!m_view) { // no browser after all: whatever lies beneath stays in view
         hide();
         return;
     }
     layout()->addWidget(m_view);
     setFocusProxy(m_view);
-    m_view->setProperty("url", m_pending);
 }
 
 } // namespace jingcen

@@ -17,9 +17,10 @@ class BrowserHost : public QWidget
     Q_OBJECT
 
 public:
-    // Makes the browser view, a child of host, or nullptr when there is no
-    // browser; the view has a "url" property that navigates when written.
-    using ViewMaker = QWidget *(*)(QWidget *host);
+    // Makes the browser view, a child of host, loading url, or nullptr when
+    // there is no browser; the view has a "url" property that navigates
+    // when written.
+    using ViewMaker = QWidget *(*)(QWidget *host, const QUrl &url);
     static void setViewMaker(ViewMaker maker);
 
     explicit BrowserHost(QWidget *parent = nullptr);

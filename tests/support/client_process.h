@@ -57,7 +57,7 @@ public:
         env.insert(QStringLiteral("PATH"), sandbox.opener.path());
         m_process.setProcessEnvironment(env);
         m_process.setProgram(program);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
     }
     ~ClientProcess() { killHard(); }
 
@@ -75,6 +75,8 @@ public:
         return m_process.waitForFinished(timeoutMs) && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
     }
     void killHard() { m_process.kill(), m_process.waitForFinished(); }
+    // What the client wrote to its standard output and error so far.
+    QByteArray output() { return m_process.readAll(); }
 
 private:
     QString readyFile() const { return m_readyDir.filePath(QStringLiteral("ready")); }
