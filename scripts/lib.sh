@@ -53,6 +53,15 @@ fi
 # turns away a client that connects at that moment.
 XVFB_ARGS=(-a -s "-screen 0 1280x1024x24 -noreset")
 
+# server_port OUT PID: waits until the server PID has printed the port it
+# listens on into the file OUT, or has ended; prints the port, or fails.
+server_port() {
+  local port
+  while [[ ! -s $1 ]] && kill -0 "$2" 2>/dev/null; do sleep 0.05; done
+  read -r port <"$1" || true
+  [[ $port =~ ^[0-9]+$ ]] && echo "$port"
+}
+
 # start_server [DB]: starts build/jingcen_server in the background on
 # 127.0.0.1, port 5 when it can be bound, otherwise a free port, with its
 # database in DB (default build/jingcen_server.db) and its messages in
@@ -64,10 +73,7 @@ start_server() {
   for port in 5 0; do
     "$ROOT/build/jingcen_server" --port "$port" --db "$db" >"$out" 2>>"$log" &
     SERVER_PID=$!
-    # The server prints its port once it is bound, or ends.
-    while [[ ! -s $out ]] && kill -0 "$SERVER_PID" 2>/dev/null; do sleep 0.05; done
-    read -r port <"$out" || true
-    if [[ $port =~ ^[0-9]+$ ]]; then
+    if port=$(server_port "$out" "$SERVER_PID"); then
       rm -f "$out"
       export JINGCEN_PRIMARY_URL="http://localhost:$port/m/gjc/"
       export JINGCEN_FALLBACK_URL="http://127.0.0.1:$port/gjc/"

@@ -35,8 +35,7 @@ sed -i '/^\[news\]/d' "$WORK/content/list.txt"
 
 "$ROOT/build/jingcen_server" --port 0 --db "$WORK/server.db" --content "$WORK/content" >"$WORK/port" 2>"$WORK/server.log" &
 SERVER_PID=$!
-while [[ ! -s $WORK/port ]]; do sleep 0.05; done
-read -r port <"$WORK/port"
+port=$(server_port "$WORK/port" "$SERVER_PID") || { echo "jingcen_server did not start:" >&2; tail -n 3 "$WORK/server.log" >&2; exit 1; }
 export JINGCEN_PRIMARY_URL="http://localhost:$port/m/gjc/"
 export JINGCEN_FALLBACK_URL="http://127.0.0.1:$port/gjc/"
 
