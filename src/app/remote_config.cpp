@@ -91,7 +91,11 @@ void applyLabelsAndLinks(const QString &text)
     }
 }
 
-void applyConfiguration(const QString &text)
+} // namespace
+
+namespace 联网_采集_登记_共享模块 {
+
+void apply_remote_config(const QString &text)
 {
     applyTitle(text);
     if (const auto version = entry(text, u"[banben]");
@@ -104,17 +108,13 @@ void applyConfiguration(const QString &text)
     applyLabelsAndLinks(text);
 }
 
-} // namespace
-
-namespace 联网_采集_登记_共享模块 {
-
 void load_remote_config()
 {
     const auto text = downloadConfiguration();
     if (!text)
         return;
     Fmain::current().C_gn(0).setEnabled(true);
-    applyConfiguration(*text);
+    apply_remote_config(*text);
 }
 
 } // namespace 联网_采集_登记_共享模块

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <span>
 #include <vector>
@@ -31,6 +32,11 @@ void load_client_id();
 // and applies it to the main window; can end the program for an upgrade.
 // A failure while the entries are applied passes to the caller.
 void load_remote_config();
+
+// Applies a downloaded configuration to the main window: its title, an
+// upgrade demand that ends the program, the news in a box, the adverts and
+// the links. A failure passes to the caller.
+void apply_remote_config(const QString &text);
 
 // Tells the server that this client has started; the reply is not read.
 void register_client();

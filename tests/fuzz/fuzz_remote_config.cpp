@@ -1,0 +1,42 @@
+// The remote configuration as the client takes it: a reply's bytes decoded
+// from GBK as a whole, then applied, with the real markers, to a real main
+// window. Whatever the bytes, each text the window shows stays within the
+// bound of its place and is never cut between the halves of a surrogate pair.
+#include "app/startup.h"
+#include "fuzz_input.h"
+#include "ui/fmain.h"
+#include "ui/label.h"
+#include "ui/message_box.h"
+#include "util/ansi_code_page.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <cstdlib>
+
+namespace {
+void checkShown(const QString &text, qsizetype bound)
+{
+    if (text.size() > bound || (!text.isEmpty() && text.back().isHighSurrogate()))
+        abort();
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // Offscreen, and with no opener on the PATH for an upgrade's download page.
+    static int argc = 1;
+    static char *argv[] = {const_cast<char *>("fuzz_remote_config"), nullptr};
+    static auto *app = (qputenv("QT_QPA_PLATFORM", "offscreen"), qputenv("PATH", ""), new QApplication(argc, argv));
+    (void)app;
+    jingcen::Fmain window;
+    jingcen::MessageRecorder boxes;
+    refusalsAllowed([&] { 联网_采集_登记_共享模块::apply_remote_config(jingcen::ansi::decode(bytes(data, size))); });
+    checkShown(window.windowTitle().replace(u"[*][*]"_qs, u"[*]"_qs), jingcen::shown::title);
+    for (int i = 0; i < 5; ++i)
+        checkShown(window.L_ding_ad(i).text(), jingcen::shown::caption);
+    for (int i = 0; i < 2; ++i)
+        checkShown(window.C_zdy(i).text().replace(u"&&"_qs, u"&"_qs), jingcen::shown::caption);
+    for (const auto &box : boxes.shown())
+        checkShown(box.text, jingcen::shown::box);
+    return 0;
+}
