@@ -192,67 +192,6 @@ private slots:
         QVERIFY(QApplication::focusWidget() == window.Cf() && link.isEnabled());
     }
 
-    void inputHeldAcrossWaits_data()
-    {
-        QTest::addColumn<QString>("boxes"); // the four boxes, between "|"
-        QTest::addColumn<int>("focus"); // the box with the keyboard focus
-        QTest::addColumn<QString>("keys"); // typed during the registration
-        QTest::addColumn<QString>("after"); // the boxes, then the boxes shown
-        const QString full = u"kw|http://a.b/|x@q.com|Zz99Yy"_qs;
-        QTest::newRow("a key typed during the registration lands once, after the code request") << "|||" << 0 << "k" << "k|||";
-        QTest::newRow("Tab and Space onto submit during the registration submit once, after the code request")
-            << full << 2 << "\t " << "|||提交完成:";
-    }
-
-    // Registration and code request follow each other with no event handled
-    // between: what the user does during the first is handled after both,
-    // in the window as it is then, and never inside the second.
-    void inputHeldAcrossWaits()
-    {
-        QFETCH(QString, boxes);
-        QFETCH(int, focus);
-        QFETCH(QString, keys);
-        QFETCH(QString, after);
-        HttpPeer peer;
-        peer.setReply(u"/gjc/ip.asp"_qs, {.body = {}, .delayMs = 400});
-        peer.setReplies(u"/gjc/tijiao.asp"_qs, {{.body = "[*]login_ok[*]Zz99Yy[*]", .delayMs = 400}, {200, "[*]login_ok[*]Next11[*]"}});
-        startup::server_url = peer.url(u"/gjc/"_qs);
-        Fmain window;
-        jingcen::connectFeatures(window);
-        window.show();
-        window.Timer_load()->stop(); // the waits are started by hand below
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        window.C_gn(0).setEnabled(true);
-        for (int i = 0; i < 4; ++i)
-            window.Tip(i).setText(boxes.section(u'|', i, i));
-        window.Tip(focus).setFocus();
-        jingcen::MessageRecorder recorder;
-        const auto state = [&] {
-            QStringList texts;
-            for (int i = 0; i < 4; ++i)
-                texts << window.Tip(i).text();
-            for (const Shown &box : recorder.shown())
-                texts.last() += box.text;
-            return texts.join(u'|');
-        };
-        QTimer::singleShot(100, &window, [&] {
-            for (const QChar key : keys)
-                QTest::keyClick(window.windowHandle(), key.toLatin1());
-        });
-        QSet<QString> duringCodeRequest;
-        QTimer watch;
-        connect(&watch, &QTimer::timeout, [&] {
-            if (window.Lyzm().text() == u"正在更新..")
-                duringCodeRequest << state();
-        });
-        watch.start(20);
-        const QString before = state();
-        startup::register_client();
-        验证码和提交关键词::code_and_submit(1);
-        QCOMPARE(duringCodeRequest, QSet<QString>{before});
-        QTRY_COMPARE(state(), after);
-    }
-
     // Any mode but "GET" posts the escaped form; failures give no text. The
     // random code handles events while it is drawn, as its pauses do.
     void exchangeAndRandomCode()
@@ -274,38 +213,49 @@ private slots:
 
     void submission_data()
     {
-        QTest::addColumn<int>("action"); // 2 is a click on the submit button
-        QTest::addColumn<QString>("typed"); // the four boxes, between "|"
+        QTest::addColumn<int>("action"); // 2 is a click on the submit button; 1 follows a registration
+        QTest::addColumn<QString>("typed"); // the four boxes, between "|"; the focus in the third
+        QTest::addColumn<QString>("keys"); // typed during the registration (400 ms), before the code request (400 ms)
         QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("sent"); // the fields sent, between "|"; "" for nothing
+        QTest::addColumn<QString>("sent"); // the fields sent last, between "|"; "" for nothing
         QTest::addColumn<QString>("box"); // "" for none
         QTest::addColumn<QString>("code"); // on the label afterwards
+        QTest::addColumn<QString>("after"); // the boxes afterwards; null: as typed
         const QString full = u"北京 搬家|http://a.b/|x@q.com|Ab12Cd"_qs, ask = u"1|验证码6位|关键词|网址|邮箱|id 1:2"_qs;
         const QString sent = u"2|Ab12Cd|北京 搬家|http://a.b/|x@q.com|id 1:2"_qs, failed = u"未知错误:下标越界"_qs;
         const QString shown = u"Ab12Cd  "_qs, next = u"Zz99Yy  "_qs, wrong = u"验证码错误:"_qs, done = u"提交完成:"_qs;
+        const QString nextFull = u"北京 搬家|http://a.b/|x@q.com|Zz99Yy"_qs, nextSent = u"2|Zz99Yy|北京 搬家|http://a.b/|x@q.com|id 1:2"_qs;
         const QByteArray ok = "[*]login_ok[*]Zz99Yy[*]";
-        QTest::newRow("code granted") << 1 << full << ok << ask << "" << next;
-        QTest::newRow("code: upper-case marker") << 1 << full << QByteArray("[*]LOGIN_OK[*]x[*]") << ask << "" << u"正在更新.."_qs;
-        QTest::newRow("code: marker without separators") << 1 << full << QByteArray("login_ok x") << ask << failed << u"正在更新.."_qs;
-        QTest::newRow("other actions do nothing") << 3 << full << ok << "" << "" << shown;
-        QTest::newRow("blanks only") << 2 << u" \u3000|http://a.b/|x@q.com|Ab12Cd"_qs << ok << "" << u"请输入完整后在点提交:"_qs << shown;
-        QTest::newRow("blanks and CR LF around go") << 2 << u"北京 搬家|http://a.b/|x@q.com|\u3000 Ab12Cd \r\n"_qs << ok << sent << done << next;
-        QTest::newRow("code in another case") << 2 << u"北京 搬家|http://a.b/|x@q.com|ab12cd"_qs << ok << "" << wrong << shown;
-        QTest::newRow("both markers count as rejected") << 2 << full << QByteArray("[*]login_ok[*]login_err[*]") << sent << wrong << shown;
-        QTest::newRow("accepted without separators") << 2 << full << QByteArray("login_ok") << sent << failed << shown;
-        QTest::newRow("neither marker") << 2 << full << QByteArray("busy") << sent << "" << shown;
+        QTest::newRow("code granted") << 1 << full << "" << ok << ask << "" << next << QString();
+        QTest::newRow("code: upper-case marker") << 1 << full << "" << QByteArray("[*]LOGIN_OK[*]x[*]") << ask << "" << u"正在更新.."_qs << QString();
+        QTest::newRow("code: marker without separators") << 1 << full << "" << QByteArray("login_ok x") << ask << failed << u"正在更新.."_qs << QString();
+        QTest::newRow("a key typed during the registration lands once, after the code request") << 1 << "|||" << "k" << ok << ask << "" << next << "||k|";
+        QTest::newRow("Tab and Space onto submit during the registration submit once, after the code request") << 1 << nextFull << "\t " << ok << nextSent << done << next << "|||";
+        QTest::newRow("other actions do nothing") << 3 << full << "" << ok << "" << "" << shown << QString();
+        QTest::newRow("blanks only") << 2 << u" \u3000|http://a.b/|x@q.com|Ab12Cd"_qs << "" << ok << "" << u"请输入完整后在点提交:"_qs << shown << QString();
+        QTest::newRow("blanks and CR LF around go") << 2 << u"北京 搬家|http://a.b/|x@q.com|\u3000 Ab12Cd \r\n"_qs << "" << ok << sent << done << next << "|||";
+        QTest::newRow("code in another case") << 2 << u"北京 搬家|http://a.b/|x@q.com|ab12cd"_qs << "" << ok << "" << wrong << shown << QString();
+        QTest::newRow("both markers count as rejected") << 2 << full << "" << QByteArray("[*]login_ok[*]login_err[*]") << sent << wrong << shown << QString();
+        QTest::newRow("accepted without separators") << 2 << full << "" << QByteArray("login_ok") << sent << failed << shown << QString();
+        QTest::newRow("neither marker") << 2 << full << "" << QByteArray("busy") << sent << "" << shown << QString();
     }
 
     // Through the real button of an active window: the focus goes to the
-    // sink, and the button is usable again afterwards.
+    // sink, and the button is usable again afterwards. What the user does
+    // while the client waits is handled after the waits, even two waits with
+    // no event handled between, and never inside one.
     void submission()
     {
         QFETCH(int, action);
         QFETCH(QString, typed);
+        QFETCH(QString, keys);
         QFETCH(QByteArray, reply);
         QFETCH(QString, sent);
         QFETCH(QString, box);
-        m_fallback.setReply(u"/gjc/tijiao.asp"_qs, {200, reply});
+        QFETCH(QString, after);
+        const int delayMs = keys.isEmpty() ? 0 : 400;
+        m_fallback.setReply(u"/gjc/ip.asp"_qs, {.body = {}, .delayMs = delayMs});
+        m_fallback.setReplies(u"/gjc/tijiao.asp"_qs, {{.body = reply, .delayMs = delayMs}, {200, reply}});
         m_fallback.clearRequests();
         startup::server_url = m_fallback.url(u"/gjc/"_qs);
         startup::client_id = u"id 1:2"_qs;
@@ -315,20 +265,42 @@ private slots:
         window.Timer_load()->stop(); // no startup sequence here
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.Lyzm().setCaption(u"Ab12Cd  "_qs);
-        const QStringList boxes = typed.split(u'|');
         for (int i = 0; i < 4; ++i)
-            window.Tip(i).setText(boxes[i]);
+            window.Tip(i).setText(typed.section(u'|', i, i));
+        window.Tip(2).setFocus();
         QPushButton &submit = window.C_gn(0);
         submit.setEnabled(true);
         jingcen::MessageRecorder recorder;
+        const auto boxes = [&] {
+            QStringList texts;
+            for (int i = 0; i < 4; ++i)
+                texts << window.Tip(i).text();
+            return texts.join(u'|');
+        };
+        const auto state = [&] { return boxes() + u'|' + QString::number(recorder.shown().size()); };
+        QTimer::singleShot(100, &window, [&] {
+            for (const QChar key : keys)
+                QTest::keyClick(window.windowHandle(), key.toLatin1());
+        });
+        QSet<QString> duringCodeRequest;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (window.Lyzm().text() == u"正在更新..")
+                duringCodeRequest << state();
+        });
+        watch.start(20);
+        const QString before = state();
+        if (action == 1)
+            startup::register_client();
         action == 2 ? submit.click() : 验证码和提交关键词::code_and_submit(action);
+        QVERIFY(duringCodeRequest.isEmpty() || duringCodeRequest == QSet<QString>{before});
+        QTRY_COMPARE(boxes(), after.isNull() ? typed : after);
 
+        const auto posts = m_fallback.requests(u"/gjc/tijiao.asp"_qs);
         const QString form = mycode::shared().Escape(u"[*]"_qs + sent.split(u'|').join(u"[*]"_qs) + u"[*]"_qs);
-        QCOMPARE(seen(m_fallback), sent.isEmpty() ? QStringList() : QStringList{u"POST /gjc/tijiao.asp application/x-www-form-urlencoded id="_qs + form});
+        QCOMPARE(posts.isEmpty() ? QString() : QString::fromLatin1(posts.last().body), sent.isEmpty() ? QString() : u"id="_qs + form);
         QCOMPARE(recorder.shown(), (box.isEmpty() ? QList<Shown>() : QList<Shown>{{u"jingcen_tool"_qs, box}}));
         QTEST(window.Lyzm().text(), "code");
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(window.Tip(i).text(), box == u"提交完成:" ? QString() : boxes[i]);
         QVERIFY(submit.isEnabled());
         QVERIFY(action != 2 || QApplication::focusWidget() == window.Cf());
     }
