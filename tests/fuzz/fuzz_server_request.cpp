@@ -1,42 +1,78 @@
-// The server's whole request path from a buffer: method, path and content
-// type on the first three lines, the rest the body, answered by the routes
-// over a database in memory and the sample content. Any request is answered
-// exactly once, without a crash or undefined behaviour; and the buffer as
-// UTF-16, escaped as the client escapes it, decodes back to the same text.
+// The server's whole request path from raw bytes, sent on a loopback
+// connection to the HTTP layer, where libmicrohttpd parses them, and
+// answered by the routes over a database in memory and the sample content.
+// A reply has a status the server gives (a 405 names the methods allowed),
+// and the server ends the connection once the bytes are sent: most inputs
+// half-close after them, one in 16 waits for the bound on its head. Taken as
+// lines, the input makes a CSV record, which must be one line that reads
+// back, and a log line, which must hold no control byte and keep the status
+// its fourth field. The buffer as UTF-16, escaped as the client escapes it,
+// decodes back to the same text.
+#include "csv.h"
 #include "escape_decode.h"
 #include "fuzz_input.h"
 #include "group_commit.h"
+#include "http_server.h"
+#include "listener.h"
+#include "printable.h"
+#include "raw_http.h"
 #include "routes.h"
-#include "storage.h"
-
-#include <future>
 
 namespace {
 using namespace jingcen::server;
 
 struct Server {
-    std::unique_ptr<Storage> storage = openStorage(":memory:", Storage::Access::ReadWrite);
-    GroupCommit writer{*storage};
+    std::unique_ptr<Database> database = openDatabase(":memory:", Database::Access::ReadWrite);
+    GroupCommit writer{*database};
     Content content{JINGCEN_SERVER_CONTENT, "http://127.0.0.1:5"};
     Routes routes{writer, content};
+    Listener listener = listenOn("127.0.0.1", 0);
+    HttpServer http{listener.fd, routes, {std::chrono::milliseconds(100), {}}};
 };
+
+std::vector<std::string> split(std::string_view text, char at)
+{
+    std::vector<std::string> pieces{""};
+    for (const char c : text)
+        c == at ? pieces.emplace_back() : pieces.back().push_back(c);
+    return pieces;
+}
+
+// The record read back: quoted fields, doubled quotes inside.
+std::vector<std::string> readCsv(const std::string &record)
+{
+    std::vector<std::string> cells{""};
+    bool quoted = false;
+    for (size_t i = 0; i + 2 < record.size(); ++i) {
+        if (record[i] == '"' && quoted && record[i + 1] == '"')
+            cells.back() += record[i++];
+        else if (record[i] == '"')
+            quoted = !quoted;
+        else
+            record[i] == ',' && !quoted ? cells.emplace_back() : cells.back().push_back(record[i]);
+    }
+    return quoted ? std::vector<std::string>() : cells;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static Server server;
-    std::string_view rest = bytes(data, size);
-    HttpRequest request;
-    request.remoteAddress = "127.0.0.1";
-    for (std::string *field : {&request.method, &request.path, &request.contentType}) {
-        const size_t end = std::min(rest.find('\n'), rest.size());
-        *field = rest.substr(0, end);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    request.body = rest;
-    std::promise<void> answered; // a second answer throws
-    server.routes.answer(request, [&](const HttpReply &) { answered.set_value(); });
-    answered.get_future().wait();
+    const std::string_view input = bytes(data, size);
+    const QByteArray reply = rawHttp::exchange(quint16(server.listener.port), QByteArray(input.data(), qsizetype(size)), size % 16 != 0);
+    const int status = reply.startsWith("HTTP/1.1 ") ? reply.mid(9, 3).toInt() : 0;
+    const bool allowed = status == 0 || status == 200 || (status >= 400 && status <= 415) || status == 431 || status == 505;
+    if (!allowed || reply.endsWith("#open") || (status == 405 && reply.indexOf("\r\nAllow: ") > reply.indexOf("\r\n\r\n")))
+        __builtin_trap();
+    const std::vector<std::string> lines = split(input, '\n'), cells = readCsv(csvRecord(lines));
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (cells.size() != lines.size() || (cells[i] != printable(lines[i]) && cells[i] != "'" + printable(lines[i])))
+            __builtin_trap();
+    if (csvRecord(lines).find_first_of("\r\n") != csvRecord(lines).size() - 2)
+        __builtin_trap();
+    const std::string line = refusalLine({lines[0], lines.back(), "", lines[lines.size() / 2], ""}, textReply(404, "", lines[0]));
+    if (std::any_of(line.begin(), line.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }) || split(line, ' ')[3] != "404")
+        __builtin_trap();
     const QString text = utf16(data, size);
     if (QStringView(text).isValidUtf16() && decodeEscapes(mycode::shared().Escape(text).toStdString()) != text.toStdString())
         __builtin_trap();

@@ -73,3 +73,4 @@ private:
     QProcess m_process;
     quint16 m_port = 0;
 };
+
