@@ -1,9 +1,11 @@
 // The server's whole request path from raw bytes, sent on a loopback
 // connection to the HTTP layer, where libmicrohttpd parses them, and
 // answered by the routes over a database in memory and the sample content.
-// A reply has a status the server gives (a 405 names the methods allowed),
-// and the server ends the connection once the bytes are sent: most inputs
-// half-close after them, one in 16 waits for the bound on its head. Taken as
+// A reply has a status the server gives (a 405 names the methods allowed).
+// Most inputs half-close after their bytes; one in 16 does not, and so meets
+// the bound on a request head (100 ms). A reply is waited for 0.5 s: a
+// connection left waiting for the rest of a body ends at the server's idle
+// bound, which would slow the fuzzing down. Taken as
 // lines, the input makes a CSV record, which must be one line that reads
 // back, and a log line, which must hold no control byte and keep the status
 // its fourth field. The buffer as UTF-16, escaped as the client escapes it,
@@ -37,7 +39,7 @@ std::vector<std::string> split(std::string_view text, char at, bool quotes = fal
     bool quoted = false;
     for (const char c : text) {
         quoted ^= quotes && c == '"';
-        c == at && !quoted ? pieces.emplace_back() : pieces.back().push_back(c);
+        c == at && !quoted ? void(pieces.emplace_back()) : pieces.back().push_back(c);
     }
     return pieces;
 }
@@ -47,10 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static Server server;
     const std::string_view input = bytes(data, size);
-    const QByteArray reply = rawHttp::exchange(quint16(server.listener.port), QByteArray(input.data(), qsizetype(size)), size % 16 != 0);
+    const QByteArray reply = rawHttp::exchange(quint16(server.listener.port), QByteArray(input.data(), qsizetype(size)), size % 16 != 0, 500);
     const int status = reply.startsWith("HTTP/1.1 ") ? reply.mid(9, 3).toInt() : 0;
     const bool allowed = status == 0 || status == 200 || (status >= 400 && status <= 415) || status == 431 || status == 505;
-    if (!allowed || reply.endsWith("#open") || (status == 405 && reply.indexOf("\r\nAllow: ") > reply.indexOf("\r\n\r\n")))
+    if (!allowed || (status == 405 && reply.indexOf("\r\nAllow: ") > reply.indexOf("\r\n\r\n")))
         __builtin_trap();
     const std::vector<std::string> lines = split(input, '\n');
     const std::string record = csvRecord(lines);

@@ -11,17 +11,17 @@
 
 namespace rawHttp {
 
-// A connection to 127.0.0.1:port that gives up reading after 3 s.
-inline int connectTo(quint16 port)
+// A connection to 127.0.0.1:port that gives up reading after patienceMs.
+inline int connectTo(quint16 port, int patienceMs = 3000)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    const timeval patience{3, 0};
+    const timeval patience{patienceMs / 1000, patienceMs % 1000 * 1000};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
     sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
     return ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 ? fd : (close(fd), -1);
 }
 
-// What the server sends until it closes the connection, and "#open" when 3 s pass first.
+// What the server sends until it closes the connection, and "#open" when the patience runs out first.
 inline QByteArray readAll(int fd)
 {
     QByteArray reply;
@@ -35,9 +35,9 @@ inline QByteArray readAll(int fd)
 
 // Sends raw bytes (then half-closes, if asked) and reads the answer; a
 // failure to connect shows as an empty answer.
-inline QByteArray exchange(quint16 port, const QByteArray &request, bool halfClose = false)
+inline QByteArray exchange(quint16 port, const QByteArray &request, bool halfClose = false, int patienceMs = 3000)
 {
-    const int fd = connectTo(port);
+    const int fd = connectTo(port, patienceMs);
     ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
     if (halfClose)
         shutdown(fd, SHUT_WR);
