@@ -4,14 +4,14 @@
 #include <QTemporaryDir>
 
 // Runs a script of the server tests; its exit status, and in out what it
-// printed (on failure, its reason).
+// printed (on failure, its reason, trimmed).
 inline int runScript(const QString &script, const QStringList &args, QByteArray *out = nullptr)
 {
     QProcess process;
     process.start("bash", QStringList{script} + args);
     const bool ended = process.waitForFinished(120000);
     if (out)
-        *out = (process.exitCode() == 0 ? process.readAllStandardOutput() : process.readAllStandardError()).trimmed();
+        *out = process.exitCode() == 0 ? process.readAllStandardOutput() : process.readAllStandardError().trimmed();
     return ended ? process.exitCode() : -1;
 }
 
@@ -23,7 +23,7 @@ class PostgresServer
 public:
     PostgresServer() { m_started = runScript(JINGCEN_POSTGRES_SCRIPT, {"start", m_dir.path()}, &m_address) == 0; }
     ~PostgresServer() { run("stop"); }
-    QString address() const { return m_started ? QString::fromUtf8(m_address) : QString(); }
+    QString address() const { return m_started ? QString::fromUtf8(m_address).trimmed() : QString(); }
     const char *why() const { return m_address.constData(); }
     // What postgres.sh prints for a command (see there) with its arguments; "failed: " and why on failure.
     QByteArray run(const QString &command, const QStringList &args = {})

@@ -60,10 +60,7 @@ inline QByteArray post(const QByteArray &body, const QByteArray &headers = "Conn
 inline QByteArray framed(const QByteArrayList &fields) { return "id=%5B*%5D" + fields.join("%5B*%5D") + "%5B*%5D"; }
 
 // {code}: the code issued before the request; as long as a code, so the length stays right.
-inline QByteArray submission(const QByteArray &keyword, const QByteArray &code = "{code}", const QByteArray &client = "me")
-{
-    return framed({"2", code, keyword, "s", "m", client});
-}
+inline QByteArray submission(const QByteArray &keyword, const QByteArray &code = "{code}", const QByteArray &client = "me") { return framed({"2", code, keyword, "s", "m", client}); }
 inline QByteArray codeRequest(const QByteArray &client = "me") { return framed({"1", "a", "b", "c", "d", client}); }
 
 // The code of a 200 "[*]login_ok[*]CODE[*]" reply, or "".

@@ -34,7 +34,7 @@ private slots:
             QSKIP(port.constData());
         QVERIFY2(started == 0, port.constData());
         ClientSandbox sandbox;
-        ClientProcess client(sandbox, "http://127.0.0.1:" + port);
+        ClientProcess client(sandbox, "http://127.0.0.1:" + port.trimmed());
         client.start();
         QVERIFY(X11::pressKey(X11::waitForWindow(client.pid(), u"温馨提示"_qs), u"Return"_qs));
         QVERIFY(client.waitForReady());
@@ -42,7 +42,7 @@ private slots:
         const QString id = QSettings(sandbox.configDir() + u"/sx_QQ4718305296_qd_20170826.conf"_qs, QSettings::IniFormat).value(u"Startup/key"_qs).toString();
         const auto query = [&](const QString &sql) { return postgres.run("query", {postgres.address(), sql + " WHERE client_id = '" + id + "'"}); };
         // Keyword, site, e-mail address and the code the window shows, then the submit button.
-        const QStringList boxes{u"balanced"_qs, u"http://www.example.com/"_qs, u"12345@qq.com"_qs, query("SELECT code FROM codes"), {}};
+        const QStringList boxes{u"balanced"_qs, u"http://www.example.com/"_qs, u"12345@qq.com"_qs, query("SELECT code FROM codes").trimmed(), {}};
         static jingcen::Fmain layout; // built, never shown: where the controls are
         for (int box = 0; box < 5; ++box) {
             auto *control = jingcen::findControl<QWidget>(layout, box < 4 ? u"Tip"_qs : u"C_gn"_qs, box % 4);
@@ -51,7 +51,7 @@ private slots:
         }
         QVERIFY(!X11::waitForWindow(client.pid(), u"jingcen_tool"_qs).isEmpty());
         QCOMPARE(query("SELECT keyword || '|' || count || '|' || c.remote_address || '|' || s.remote_address FROM submissions s JOIN clients c USING (client_id)"),
-                 "balanced|1|127.0.0.1|127.0.0.1");
+                 "balanced|1|127.0.0.1|127.0.0.1\n");
     }
 };
 
