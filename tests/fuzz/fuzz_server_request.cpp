@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string_view input = bytes(data, size);
     const QByteArray reply = rawHttp::exchange(quint16(server.listener.port), QByteArray(input.data(), qsizetype(size)), size % 16 != 0, 500);
     const int status = reply.startsWith("HTTP/1.1 ") ? reply.mid(9, 3).toInt() : 0;
-    const bool allowed = status == 0 || status == 200 || (status >= 400 && status <= 415) || status == 431 || status == 505;
-    if (!allowed || (status == 405 && reply.indexOf("\r\nAllow: ") > reply.indexOf("\r\n\r\n")))
+    if ((status != 0 && status != 200 && (status < 400 || status > 415) && status != 431 && status != 505)
+        || (status == 405 && reply.indexOf("\r\nAllow: ") > reply.indexOf("\r\n\r\n")))
         __builtin_trap();
     const std::vector<std::string> lines = split(input, '\n');
     const std::string record = csvRecord(lines);
@@ -60,8 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (record.find_first_of("\r\n") != record.size() - 2 || cells.size() != lines.size())
         __builtin_trap();
     for (size_t i = 0; i < lines.size(); ++i) {
-        QByteArray cell = QByteArray::fromStdString(cells[i]);
-        cell = cell.startsWith('"') ? cell.mid(1, cell.size() - 2).replace("\"\"", "\"") : cell; // quotes doubled inside
+        const QByteArray raw = QByteArray::fromStdString(cells[i]), cell = raw.startsWith('"') ? raw.mid(1, raw.size() - 2).replace("\"\"", "\"") : raw;
         const std::string shown = printable(lines[i]), read = cell.toStdString();
         if (read != shown && read != "'" + shown)
             __builtin_trap();

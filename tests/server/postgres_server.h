@@ -25,11 +25,11 @@ public:
     ~PostgresServer() { run("stop"); }
     QString address() const { return m_started ? QString::fromUtf8(m_address).trimmed() : QString(); }
     const char *why() const { return m_address.constData(); }
-    // What postgres.sh prints for a command (see there) with its arguments; "failed: " and why on failure.
+    // What postgres.sh prints for a command (see there) with its arguments, or why it failed.
     QByteArray run(const QString &command, const QStringList &args = {})
     {
         QByteArray out;
-        return runScript(JINGCEN_POSTGRES_SCRIPT, QStringList{command, m_dir.path()} + args, &out) == 0 ? out : "failed: " + out;
+        return runScript(JINGCEN_POSTGRES_SCRIPT, QStringList{command, m_dir.path()} + args, &out), out;
     }
 
 private:

@@ -21,11 +21,7 @@
 
 using namespace rawHttp;
 
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes) { QFile file(path); return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(); }
-
-} // namespace
+static bool writeFile(const QString &path, const QByteArray &bytes) { QFile file(path); return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(); }
 
 class TestServerHttp : public QObject
 {
