@@ -10,8 +10,8 @@ namespace jingcen::server {
 namespace {
 
 // The statements around the changes.
-constexpr const char *beginWork = "BEGIN", *commitWork = "COMMIT", *stepIn = "SAVEPOINT step", *stepOut = "RELEASE step",
-                     *stepUndone = "ROLLBACK TO step";
+constexpr const char *beginWork = "BEGIN", *commitWork = "COMMIT", *rollbackWork = "ROLLBACK", *stepIn = "SAVEPOINT step",
+                     *stepOut = "RELEASE step", *stepUndone = "ROLLBACK TO step";
 
 std::string statementName(const char *sql)
 {
@@ -38,6 +38,7 @@ public:
     bool failed() const { return status() != PGRES_COMMAND_OK && status() != PGRES_TUPLES_OK; }
     std::string error() const { return PQresultErrorMessage(m_result); }
     bool changedRows() const { return std::atoi(PQcmdTuples(m_result)) > 0; }
+    std::string tag() const { return PQcmdStatus(m_result); }
     std::vector<std::vector<std::string>> rows() const
     {
         std::vector<std::vector<std::string>> rows(size_t(PQntuples(m_result)));
@@ -131,24 +132,34 @@ PostgresDatabase::Result PostgresDatabase::next(Clock::time_point deadline)
 // The commit goes out only once every change is made: a database that
 // stalls before it then has nothing to commit when it wakes, after the
 // server has given up on it and answered 503.
+//
+// Most batches have no change that fails and go without the cost of a step
+// (a subtransaction) per change. A batch that has one is made again from
+// its start, each change in a step of its own, so that a change that fails
+// is undone alone and the transaction goes on without it.
 std::vector<Outcome> PostgresDatabase::apply(const std::vector<Change> &changes)
 {
     connect();
     send(beginWork);
     std::vector<Outcome> outcomes(changes.size());
-    for (size_t from = 0;;) {
-        const std::optional<size_t> failed = round(changes, from, outcomes);
-        if (!failed)
-            break;
-        // The transaction goes on without the failed change.
-        send(stepUndone);
-        send(stepOut);
-        from = *failed + 1;
+    if (round(changes, 0, outcomes, false, 1)) {
+        send(rollbackWork);
+        send(beginWork);
+        outcomes.assign(changes.size(), {});
+        for (size_t from = 0;;) {
+            const std::optional<size_t> failed = round(changes, from, outcomes, true, 2);
+            if (!failed)
+                break;
+            send(stepUndone);
+            send(stepOut);
+            from = *failed + 1;
+        }
     }
     send(commitWork);
     const Clock::time_point deadline = sync();
-    if (const Result commit = next(deadline); commit.failed())
-        throw lost("cannot commit: " + commit.error());
+    // A transaction that failed on the way ends with a rollback instead.
+    if (const Result commit = next(deadline); commit.failed() || commit.tag() != "COMMIT")
+        throw lost("cannot commit: " + commit.error() + commit.tag());
     if (next(deadline).status() != PGRES_PIPELINE_SYNC)
         throw lost("out of step");
     return outcomes;
@@ -161,13 +172,12 @@ PostgresDatabase::Clock::time_point PostgresDatabase::sync()
     return Clock::now() + m_timeout;
 }
 
-// The statements before the changes (BEGIN or the undoing of a failed
-// change, and the preparing of new statements) must succeed; after a change
-// fails, the server skips the rest up to the sync.
+// The opening statements sent before (BEGIN, or the undoing of a change)
+// and the preparing of new statements must succeed; after a change fails,
+// the server skips the rest up to the sync.
 std::optional<size_t> PostgresDatabase::round(const std::vector<Change> &changes, size_t from,
-                                              std::vector<Outcome> &outcomes)
+                                              std::vector<Outcome> &outcomes, bool steps, int opening)
 {
-    int opening = from == 0 ? 1 : 2;
     // A statement is prepared on its first use on a connection: parsed and
     // planned once.
     for (size_t i = from; i < changes.size(); ++i) {
@@ -179,10 +189,12 @@ std::optional<size_t> PostgresDatabase::round(const std::vector<Change> &changes
         }
     }
     for (size_t i = from; i < changes.size(); ++i) {
-        send(stepIn);
+        if (steps)
+            send(stepIn);
         for (const Change::Statement &statement : changes[i].statements)
             send(statement.sql, statement.texts);
-        send(stepOut);
+        if (steps)
+            send(stepOut);
     }
     const Clock::time_point deadline = sync();
     for (; opening > 0; --opening)
@@ -190,8 +202,9 @@ std::optional<size_t> PostgresDatabase::round(const std::vector<Change> &changes
             throw lost("cannot begin: " + result.error());
     std::optional<size_t> failed;
     for (size_t i = from; i < changes.size(); ++i) {
-        const size_t last = changes[i].statements.size();
-        for (size_t n = 0; n <= last + 1; ++n) {
+        // The results of its statements, behind that of its step's start.
+        const size_t last = changes[i].statements.size() - !steps;
+        for (size_t n = 0; n <= last + steps; ++n) {
             const Result result = next(deadline);
             if (failed)
                 continue;

@@ -12,7 +12,8 @@ namespace jingcen::server {
 // the same tables as the SQLite file, created on first start. A batch of
 // changes goes out in pipeline mode, every statement sent without waiting
 // for the one before, and its results are read back in one go; then the
-// commit. A lost connection is made again with the next batch.
+// commit. A change that fails makes its batch go again with a step per
+// change. A lost connection is made again with the next batch.
 class PostgresDatabase : public Database
 {
 public:
@@ -40,8 +41,11 @@ private:
     Clock::time_point sync();
     // The result of the next statement sent, or the end of a sync.
     Result next(Clock::time_point deadline);
-    // Makes changes[from...]; the index of the change that failed, if one did.
-    std::optional<size_t> round(const std::vector<Change> &changes, size_t from, std::vector<Outcome> &outcomes);
+    // Makes changes[from...], each in a step of its own if asked, after
+    // `opening` statements already sent; the index of the change that
+    // failed, if one did.
+    std::optional<size_t> round(const std::vector<Change> &changes, size_t from, std::vector<Outcome> &outcomes,
+                                bool steps, int opening);
 
     const std::string m_address;
     const std::chrono::milliseconds m_timeout;

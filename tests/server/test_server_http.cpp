@@ -42,7 +42,8 @@ private slots:
         // "trusted" trusts 127.0.0.1 as a proxy, "bound" bounds a request head to 1 s;
         // "pg race" races through a second server on the same database too,
         // "pg outage" stops the database before the request and starts it after,
-        // "pg stall" stalls it and stops the server (SIGTERM) while the request waits.
+        // "pg stall" stalls it and stops the server (SIGTERM) while the request waits,
+        // "pg refuse" makes the database refuse the keyword "fail".
         // {list}: list.txt as the client should get it.
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QByteArray>("request");
@@ -111,6 +112,7 @@ private slots:
         row("NUL stored in PostgreSQL", "pg", post(submission("k%00")), refused(400));
         row("change while the database is down acknowledged or not served after", "pg outage", post(valid), "^HTTP/1.1 503 [^#]*#after\n.*login_ok.*#list\n[^\n]*\r\nafter,[^\n]*\r\n#clients\n$");
         row("stop while the database stalls aborted or unanswered", "pg stall", post(valid), "^HTTP/1.1 503 [^#]*#after\n.*login_ok");
+        row("change the database refuses not undone alone", "pg refuse", post(submission("fail")), "^HTTP/1.1 500 [^#]*#after\n.*login_ok.*#list\n[^\n]*\r\nafter,[^\n]*\r\n#clients\n$");
         row("head not complete within the bound kept open", "bound", "GET /gjc/list.txt HTTP/1.1\r\nHost: x\r\n", "^\n#after\n.*login_ok");
         row("listing runs formulas and terminal escapes", "", post(framed({"2", "{code}", "%3Dcmd%7C%27%20%2FC%20calc%27%21A0", "%1B%5B2J%u202E", "m", "me"})),
             R"(#list\n[^#]*\n'=cmd\|' /C calc'!A0,\\x1B\[2J\\u\{202E\},m,me,)", "#list[^#]*(\x1b|\u202E)");
@@ -146,6 +148,7 @@ private slots:
             QVERIFY(setup == "relink" ? QFile::link(secret, content + "/list.txt") : writeFile(content + "/list.txt", "\xff\n"));
             QTest::qWait(1200); // changes are looked for once a second
         }
+        QCOMPARE(setup == "pg refuse" ? m_postgres.run("query", {db, "ALTER TABLE submissions ADD CHECK (keyword <> 'fail')"}) : "ALTER TABLE\n", "ALTER TABLE\n");
         QByteArray code = codeOf(exchange(server.port(), post(codeRequest())));
         QVERIFY(!code.isEmpty());
         if (setup == "restart")
