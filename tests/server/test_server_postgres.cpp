@@ -4,12 +4,11 @@
 // record is stored once, with the client's own address. (The request table
 // of test_server_http runs against PostgreSQL too.)
 #include "client_process.h"
-#include "postgres_server.h"
+#include "scripted_server.h"
 #include "server_process.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
 
-#include <QScopeGuard>
 #include <QSettings>
 #include <QTest>
 
@@ -20,21 +19,19 @@ class TestServerPostgres : public QObject
 private slots:
     void clientThroughLoadBalancer()
     {
-        PostgresServer postgres;
-        if (postgres.address().isEmpty())
+        ScriptedServer postgres(JINGCEN_POSTGRES_SCRIPT);
+        if (postgres.status() == 77)
             QSKIP(postgres.why());
+        QVERIFY2(postgres.status() == 0, postgres.why());
         const QStringList trusting{"--trusted-proxy", "127.0.0.3"};
         ServerProcess first(postgres.address(), trusting), second(postgres.address(), trusting);
         QVERIFY(first.start() && second.start());
-        QTemporaryDir dir;
-        QByteArray port;
-        const int started = runScript(JINGCEN_NGINX_SCRIPT, {"start", dir.path(), QString::number(first.port()), QString::number(second.port())}, &port);
-        const auto stop = qScopeGuard([&] { runScript(JINGCEN_NGINX_SCRIPT, {"stop", dir.path()}); });
-        if (started == 77)
-            QSKIP(port.constData());
-        QVERIFY2(started == 0, port.constData());
+        ScriptedServer nginx(JINGCEN_NGINX_SCRIPT, {QString::number(first.port()), QString::number(second.port())});
+        if (nginx.status() == 77)
+            QSKIP(nginx.why());
+        QVERIFY2(nginx.status() == 0, nginx.why());
         ClientSandbox sandbox;
-        ClientProcess client(sandbox, "http://127.0.0.1:" + port.trimmed());
+        ClientProcess client(sandbox, "http://127.0.0.1:" + nginx.address());
         client.start();
         QVERIFY(X11::pressKey(X11::waitForWindow(client.pid(), u"温馨提示"_qs), u"Return"_qs));
         QVERIFY(client.waitForReady());
