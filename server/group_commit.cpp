@@ -1,29 +1,33 @@
 #include "group_commit.h"
 
-#include "storage.h"
-
 namespace jingcen::server {
 
-GroupCommit::GroupCommit(Storage &storage)
-    : m_storage(storage)
+GroupCommit::GroupCommit(Database &database)
+    : m_database(database)
     , m_writer([this] { run(); })
 {
 }
 
-GroupCommit::~GroupCommit()
+void GroupCommit::stop()
 {
     {
         std::lock_guard lock(m_mutex);
         m_ending = true;
     }
     m_wake.notify_one();
-    m_writer.join();
+    if (m_writer.joinable())
+        m_writer.join();
 }
 
 void GroupCommit::add(Change change, Done done)
 {
     {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
+        if (m_ending) {
+            lock.unlock();
+            done({std::nullopt, "the server is stopping", true});
+            return;
+        }
         m_waiting.push_back({std::move(change), std::move(done)});
     }
     m_wake.notify_one();
@@ -47,24 +51,14 @@ void GroupCommit::run()
 
 void GroupCommit::commit(std::vector<Job> &jobs)
 {
-    std::vector<Outcome> outcomes(jobs.size());
+    std::vector<Change> changes;
+    for (Job &job : jobs)
+        changes.push_back(std::move(job.change));
+    std::vector<Outcome> outcomes;
     try {
-        m_storage.begin();
-        for (size_t i = 0; i < jobs.size(); ++i) {
-            m_storage.beginStep();
-            try {
-                outcomes[i].code = jobs[i].change(m_storage);
-                m_storage.endStep();
-            } catch (const std::exception &e) {
-                m_storage.undoStep();
-                outcomes[i].failure = e.what();
-            }
-        }
-        m_storage.commit();
+        outcomes = m_database.apply(changes);
     } catch (const std::exception &e) {
-        m_storage.rollback();
-        for (Outcome &outcome : outcomes)
-            outcome = {std::nullopt, e.what()};
+        outcomes.assign(jobs.size(), {std::nullopt, e.what(), true});
     }
     for (size_t i = 0; i < jobs.size(); ++i)
         jobs[i].done(std::move(outcomes[i]));

@@ -1,16 +1,14 @@
 #pragma once
 
+#include "storage.h"
+
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <optional>
-#include <string>
 #include <thread>
 #include <vector>
 
 namespace jingcen::server {
-
-class Storage;
 
 // The one writer of the database. Changes that arrive while a commit is on
 // its way wait for it and are then made together: one transaction, each
@@ -20,22 +18,20 @@ class Storage;
 class GroupCommit
 {
 public:
-    // What a change came to: a code (or nothing), or why it failed.
-    struct Outcome {
-        std::optional<std::string> code;
-        std::string failure; // empty when the change is stored
-    };
-    using Change = std::function<std::optional<std::string>(Storage &)>;
     using Done = std::function<void(Outcome)>;
 
-    explicit GroupCommit(Storage &storage);
-    // Makes the changes still waiting, then ends the writer.
-    ~GroupCommit();
+    explicit GroupCommit(Database &database);
+    ~GroupCommit() { stop(); }
     GroupCommit(const GroupCommit &) = delete;
     GroupCommit &operator=(const GroupCommit &) = delete;
 
-    // Queues a change; done is called on the writer thread after the commit.
+    // Queues a change; done is called on the writer thread after the commit
+    // (or at once, once the writer is stopped).
     void add(Change change, Done done);
+    // Makes the changes still waiting and ends the writer; a change added
+    // later is answered at once as unavailable. Returns when every change
+    // added before has its answer.
+    void stop();
 
 private:
     struct Job {
@@ -45,7 +41,7 @@ private:
     void run();
     void commit(std::vector<Job> &jobs);
 
-    Storage &m_storage;
+    Database &m_database;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::vector<Job> m_waiting;

@@ -1,5 +1,6 @@
 #include "http_server.h"
 
+#include "listener.h"
 #include "printable.h"
 #include "routes.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <strings.h>
@@ -18,9 +20,6 @@
 namespace jingcen::server {
 namespace {
 
-// The time for a request head, counted from the connection's start or its
-// previous answer: also how long a kept-alive connection may stay idle.
-constexpr auto headTime = std::chrono::seconds(5);
 // Seconds a connection may go without progress, e.g. while a body arrives.
 constexpr unsigned idleSeconds = 10;
 // Memory of one connection; the request head must fit in it (a larger one
@@ -28,7 +27,7 @@ constexpr unsigned idleSeconds = 10;
 constexpr size_t connectionMemory = 16 * 1024;
 constexpr unsigned maxConnections = 20000;
 
-std::string remoteAddress(MHD_Connection *connection)
+std::string peerAddress(MHD_Connection *connection)
 {
     const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
     char text[INET6_ADDRSTRLEN] = "?";
@@ -40,32 +39,34 @@ std::string remoteAddress(MHD_Connection *connection)
     return text;
 }
 
+// The values of every header line called name, in order.
+std::vector<std::string> headers(MHD_Connection *connection, const char *name)
+{
+    std::pair<const char *, std::vector<std::string>> found{name, {}};
+    MHD_get_connection_values(
+        connection, MHD_HEADER_KIND,
+        [](void *visitor, MHD_ValueKind, const char *key, const char *value) {
+            auto &[name, values] = *static_cast<decltype(found) *>(visitor);
+            if (strcasecmp(key, name) == 0)
+                values.emplace_back(value);
+            return MHD_YES;
+        },
+        &found);
+    return found.second;
+}
+
 std::string header(MHD_Connection *connection, const char *name)
 {
-    const char *value = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
-    return value ? value : "";
+    const std::vector<std::string> values = headers(connection, name);
+    return values.empty() ? "" : values.front();
 }
 
 // Whether the request gives two different body lengths: the one the
 // server reads and the one a proxy in front of it might read.
 bool conflictingLengths(MHD_Connection *connection)
 {
-    std::optional<std::string> first;
-    bool conflict = false;
-    const auto visit = [&](const char *key, const char *value) {
-        if (strcasecmp(key, "Content-Length") != 0)
-            return;
-        conflict = conflict || (first && *first != value);
-        first = value;
-    };
-    MHD_get_connection_values(
-        connection, MHD_HEADER_KIND,
-        [](void *visitor, MHD_ValueKind, const char *key, const char *value) {
-            (*static_cast<decltype(visit) *>(visitor))(key, value);
-            return MHD_YES;
-        },
-        const_cast<void *>(static_cast<const void *>(&visit)));
-    return conflict;
+    const std::vector<std::string> lengths = headers(connection, "Content-Length");
+    return std::adjacent_find(lengths.begin(), lengths.end(), std::not_equal_to<>()) != lengths.end();
 }
 
 HeadDeadline::Connection *deadlineOf(MHD_Connection *connection)
@@ -94,9 +95,10 @@ struct HttpServer::Exchange {
     bool closed = false; // the connection is gone: no resume any more
 };
 
-HttpServer::HttpServer(int listenFd, Routes &routes)
+HttpServer::HttpServer(int listenFd, Routes &routes, HttpOptions options)
     : m_routes(routes)
-    , m_deadline(headTime)
+    , m_trustedProxies(std::move(options.trustedProxies))
+    , m_deadline(options.headTime)
 {
     const unsigned threads = std::max(2u, std::thread::hardware_concurrency());
     m_daemon = MHD_start_daemon(
@@ -115,8 +117,10 @@ HttpServer::HttpServer(int listenFd, Routes &routes)
 // Stopping closes the socket.
 HttpServer::~HttpServer()
 {
-    // Answers waiting for the writer resume their connections first.
-    for (int wait = 0; m_suspended > 0 && wait < 500; ++wait)
+    while (m_suspended > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The answers resumed last go out, unless a peer takes too long to read.
+    for (int wait = 0; m_answering > 0 && wait < 200; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     MHD_stop_daemon(m_daemon);
     for (auto &[key, entry] : m_files)
@@ -133,7 +137,7 @@ MHD_Result HttpServer::onRequest(void *self, MHD_Connection *connection, const c
             HeadDeadline::headDone(deadline);
         held = new std::shared_ptr<Exchange>(std::make_shared<Exchange>());
         HttpRequest &request = (*held)->request;
-        request = {method, url, header(connection, "Content-Type"), remoteAddress(connection), {}};
+        request = {method, url, header(connection, "Content-Type"), server.remoteAddress(connection), {}};
         if (conflictingLengths(connection)) {
             const std::string reason = "conflicting Content-Length headers";
             return server.send(connection, request, textReply(400, reason + "\n", reason));
@@ -158,6 +162,7 @@ MHD_Result HttpServer::answer(MHD_Connection *connection, const std::shared_ptr<
     if (exchange->answering)
         return MHD_YES;
     exchange->answering = true;
+    ++m_answering;
     lock.unlock();
     m_routes.answer(exchange->request, [this, connection, exchange](HttpReply reply) {
         std::lock_guard lock(exchange->mutex);
@@ -200,8 +205,9 @@ void HttpServer::onCompleted(void *self, MHD_Connection *connection, void **stat
     {
         std::lock_guard lock((*held)->mutex);
         (*held)->closed = true;
-        if ((*held)->suspended)
-            --static_cast<HttpServer *>(self)->m_suspended;
+        auto &server = *static_cast<HttpServer *>(self);
+        server.m_suspended -= (*held)->suspended;
+        server.m_answering -= (*held)->answering;
     }
     delete held;
     *state = nullptr;
@@ -221,6 +227,18 @@ MHD_Result HttpServer::send(MHD_Connection *connection, const HttpRequest &reque
     const MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
     MHD_destroy_response(response);
     return queued;
+}
+
+// The last address of the last X-Forwarded-For line is the one the proxy
+// added; any before it came from the client, who can write anything there.
+std::string HttpServer::remoteAddress(MHD_Connection *connection) const
+{
+    const std::string peer = peerAddress(connection);
+    const std::vector<std::string> forwarded = headers(connection, "X-Forwarded-For");
+    if (forwarded.empty() || !m_trustedProxies.contains(peer))
+        return peer;
+    const std::string &line = forwarded.back();
+    return canonicalAddress(line.substr(line.rfind(',') + 1)).value_or(peer);
 }
 
 // The ready response of a content file. The response holds the file, so

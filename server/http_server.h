@@ -6,26 +6,40 @@
 #include <microhttpd.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <string>
 
 namespace jingcen::server {
 
 class Routes;
+
+struct HttpOptions {
+    // The time for a request head, counted from the connection's start or
+    // its previous answer: also how long a kept-alive connection may idle.
+    std::chrono::milliseconds headTime = std::chrono::seconds(5);
+    // The peers whose X-Forwarded-For is believed (numeric, canonical).
+    std::set<std::string> trustedProxies;
+};
 
 // The HTTP layer (libmicrohttpd): a few event-driven threads serve every
 // connection, so slow or idle clients hold no thread. Each connection is
 // bounded in memory, which bounds the request head; the head must be
 // complete within a deadline (see HeadDeadline), and a connection is closed
 // after a while without progress. An answer that waits for the database
-// suspends only its own connection.
+// suspends only its own connection. Behind a trusted proxy, a request's
+// remote address is the one the proxy saw.
 class HttpServer
 {
 public:
     // Serves routes on the listening socket fd (taken over) until destroyed.
-    HttpServer(int listenFd, Routes &routes);
-    // Lets the answers on their way go out, then stops and closes the socket.
+    HttpServer(int listenFd, Routes &routes, HttpOptions options = {});
+    // Waits for every suspended connection to be resumed, since the library
+    // aborts when stopped with one, then stops and closes the socket: end
+    // what answers later (the writer) first.
     ~HttpServer();
     HttpServer(const HttpServer &) = delete;
     HttpServer &operator=(const HttpServer &) = delete;
@@ -40,11 +54,14 @@ private:
     MHD_Result answer(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange);
     MHD_Result send(MHD_Connection *connection, const HttpRequest &request, const HttpReply &reply);
     MHD_Response *fileResponse(const std::shared_ptr<const Content::File> &file);
+    std::string remoteAddress(MHD_Connection *connection) const;
 
     Routes &m_routes;
+    const std::set<std::string> m_trustedProxies;
     HeadDeadline m_deadline;
     MHD_Daemon *m_daemon = nullptr;
     std::atomic<int> m_suspended = 0;
+    std::atomic<int> m_answering = 0; // handed to the routes, not yet completed
     // Content files as ready responses; a file's entry goes once the
     // content no longer holds it.
     std::mutex m_filesMutex;

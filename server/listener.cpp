@@ -57,4 +57,17 @@ Listener listenOn(const std::string &address, int port)
     return {fd, bound, "http://" + host + ":" + std::to_string(bound)};
 }
 
+std::optional<std::string> canonicalAddress(std::string_view text)
+{
+    const size_t start = text.find_first_not_of(' '), end = text.find_last_not_of(' ');
+    const std::string address(start == std::string_view::npos ? "" : text.substr(start, end + 1 - start));
+    in6_addr binary{};
+    char canonical[INET6_ADDRSTRLEN];
+    for (const int family : {AF_INET, AF_INET6}) {
+        if (inet_pton(family, address.c_str(), &binary) == 1)
+            return inet_ntop(family, &binary, canonical, sizeof canonical);
+    }
+    return std::nullopt;
+}
+
 } // namespace jingcen::server

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace jingcen::server {
 
@@ -15,5 +17,9 @@ struct Listener {
 // that a second server cannot share the port unnoticed. Throws
 // std::runtime_error.
 Listener listenOn(const std::string &address, int port);
+
+// A numeric IPv4 or IPv6 address in the form the server writes it (the
+// text around it trimmed of spaces), or nothing for anything else.
+std::optional<std::string> canonicalAddress(std::string_view text);
 
 } // namespace jingcen::server

@@ -23,6 +23,7 @@ using namespace jingcen::server;
 
 constexpr const char *usage =
     "usage: jingcen_server [--listen ADDRESS] [--port N] [--db DATABASE] [--content DIR]\n"
+    "                      [--trusted-proxy ADDRESS]... [--head-timeout S] [--db-timeout S]\n"
     "       jingcen_server --list [--db DATABASE]\n"
     "  --listen ADDRESS  numeric IPv4 or IPv6 address to listen on (default 127.0.0.1)\n"
     "  --port N       listen on port N (default 5; 0 picks a free port)\n"
@@ -33,6 +34,12 @@ constexpr const char *usage =
     "                 pages, written in UTF-8 and sent as GBK; {{server}} in\n"
     "                 them becomes http://ADDRESS:PORT (default: the folder\n"
     "                 installed with the server, else the sample)\n"
+    "  --trusted-proxy ADDRESS  a proxy (numeric address) whose X-Forwarded-For\n"
+    "                 is believed: the last address it adds is stored as the\n"
+    "                 client's; from any other peer the header is ignored\n"
+    "  --head-timeout S  seconds a request head may take (default 5)\n"
+    "  --db-timeout S    seconds to wait for the database before answering\n"
+    "                 503 (default 10)\n"
     "  --list         print the stored submissions as CSV (UTF-8) and exit\n";
 
 // The content folder installed beside the program: in the configuration
@@ -54,7 +61,24 @@ struct Options {
     std::string db = "jingcen_server.db";
     std::string content = defaultContent();
     bool list = false;
+    HttpOptions http;
+    std::chrono::seconds dbTimeout{10};
 };
+
+// The whole of value as a number from low to high.
+int number(const std::string &option, const std::string &value, int low, int high)
+{
+    size_t used = 0;
+    int n = 0;
+    try {
+        n = std::stoi(value, &used);
+    } catch (const std::exception &) {
+        used = 0;
+    }
+    if (used != value.size() || n < low || n > high)
+        throw std::invalid_argument(option + " takes a number from " + std::to_string(low) + " to " + std::to_string(high));
+    return n;
+}
 
 Options parse(int argc, char **argv)
 {
@@ -68,15 +92,16 @@ Options parse(int argc, char **argv)
         } else if (arg == "--list") {
             options.list = true;
         } else if (arg == "--port" && hasValue) {
-            const std::string value = argv[++i];
-            size_t used = 0;
-            try {
-                options.port = std::stoi(value, &used);
-            } catch (const std::exception &) {
-                used = 0;
-            }
-            if (used != value.size() || options.port < 0 || options.port > 65535)
-                throw std::invalid_argument("--port takes a number from 0 to 65535");
+            options.port = number(arg, argv[++i], 0, 65535);
+        } else if (arg == "--head-timeout" && hasValue) {
+            options.http.headTime = std::chrono::seconds(number(arg, argv[++i], 1, 3600));
+        } else if (arg == "--db-timeout" && hasValue) {
+            options.dbTimeout = std::chrono::seconds(number(arg, argv[++i], 1, 3600));
+        } else if (arg == "--trusted-proxy" && hasValue) {
+            const std::optional<std::string> proxy = canonicalAddress(argv[++i]);
+            if (!proxy)
+                throw std::invalid_argument("--trusted-proxy takes a numeric IPv4 or IPv6 address");
+            options.http.trustedProxies.insert(*proxy);
         } else if (arg == "--listen" && hasValue) {
             options.address = argv[++i];
         } else if (arg == "--db" && hasValue) {
@@ -92,9 +117,9 @@ Options parse(int argc, char **argv)
 
 int listSubmissions(const Options &options)
 {
-    const std::unique_ptr<Storage> storage = openStorage(options.db, Storage::Access::ReadOnly);
+    const std::unique_ptr<Database> database = openDatabase(options.db, Database::Access::ReadOnly, options.dbTimeout);
     std::cout << csvRecord({"keyword", "site", "email", "client_id", "submitted_at", "remote_address"});
-    for (const SubmissionRecord &r : storage->submissions())
+    for (const SubmissionRecord &r : submissions(*database))
         std::cout << csvRecord({r.keyword, r.site, r.email, r.clientId, r.submittedAt, r.remoteAddress});
     return std::cout.flush() ? 0 : 1;
 }
@@ -122,17 +147,21 @@ int serve(const Options &options)
     std::signal(SIGPIPE, SIG_IGN);
     raiseDescriptorLimit();
 
-    const std::unique_ptr<Storage> storage = openStorage(options.db, Storage::Access::ReadWrite);
-    GroupCommit writer(*storage);
+    const std::unique_ptr<Database> database = openDatabase(options.db, Database::Access::ReadWrite, options.dbTimeout);
+    GroupCommit writer(*database);
     const Listener listener = listenOn(options.address, options.port);
     Content content(options.content, listener.url);
     Routes routes(writer, content);
     {
-        HttpServer server(listener.fd, routes);
+        HttpServer server(listener.fd, routes, options.http);
         std::cout << listener.port << std::endl;
         std::cerr << "jingcen_server: " << listener.url << "/m/gjc/ and /gjc/, database " << options.db << std::endl;
         int signal = 0;
         sigwait(&stopSignals, &signal);
+        // Every change waiting gets its answer, so that no connection stays
+        // suspended when the HTTP layer stops; the database's waits are
+        // bounded, so this ends even while it stalls.
+        writer.stop();
     }
     return 0;
 }

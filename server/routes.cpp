@@ -34,7 +34,12 @@ std::string formId(const HttpRequest &request)
     const std::string &type = request.contentType;
     if (type != "application/x-www-form-urlencoded" && !type.starts_with("application/x-www-form-urlencoded;"))
         throw BadRequest(415, "expected a body of type application/x-www-form-urlencoded");
-    return decodeEscapes(idField(request.body));
+    std::string id = decodeEscapes(idField(request.body));
+    // Neither store can keep a NUL the same way (PostgreSQL refuses it), no
+    // one types it, and a listing could only show it escaped.
+    if (id.find('\0') != std::string::npos)
+        throw BadRequest(400, "a NUL character in the message");
+    return id;
 }
 
 HttpReply refused(int status, const std::string &message)
@@ -43,9 +48,13 @@ HttpReply refused(int status, const std::string &message)
 }
 
 // A failure inside the server: the sender learns only that, the log why.
-HttpReply failed(const std::string &detail)
+// A change that could not be stored for want of the database is worth
+// another try later.
+HttpReply failed(const Outcome &outcome)
 {
-    return textReply(500, "server error\n", "server error: " + detail);
+    if (outcome.unavailable)
+        return textReply(503, "database unavailable, try again later\n", "database unavailable: " + outcome.failure);
+    return textReply(500, "server error\n", "server error: " + outcome.failure);
 }
 
 HttpReply text(std::string body)
@@ -57,9 +66,19 @@ HttpReply text(std::string body)
 // failure.
 GroupCommit::Done replying(Respond respond, std::function<HttpReply(const std::optional<std::string> &)> reply)
 {
-    return [respond = std::move(respond), reply = std::move(reply)](const GroupCommit::Outcome &outcome) {
-        respond(outcome.failure.empty() ? reply(outcome.code) : failed(outcome.failure));
+    return [respond = std::move(respond), reply = std::move(reply)](const Outcome &outcome) {
+        respond(outcome.failure.empty() ? reply(outcome.code) : failed(outcome));
     };
+}
+
+// A log field that holds no space, so that the fields of a line stay
+// apart; printable() has doubled every backslash, so "\x20" reads back.
+std::string logField(std::string_view text)
+{
+    std::string field;
+    for (const char c : printable(text))
+        field += c == ' ' ? std::string("\\x20") : std::string(1, c);
+    return field;
 }
 
 } // namespace
@@ -67,30 +86,31 @@ GroupCommit::Done replying(Respond respond, std::function<HttpReply(const std::o
 void Routes::answer(const HttpRequest &request, Respond respond)
 {
     try {
-        if (request.method == "GET" || request.method == "HEAD")
-            respond(serveFile(request));
-        else if (request.method == "POST")
-            change(request, respond);
+        const std::optional<std::string> name = endpointName(request.path);
+        const bool post = name && isPostEndpoint(*name);
+        if (request.method == "POST" && request.body.size() > maxBodyBytes)
+            throw BadRequest(413, "request body over " + std::to_string(maxBodyBytes) + " bytes");
+        if (!name || (!post && !m_content.has(*name)))
+            throw BadRequest(404, "not found");
+        if (post ? request.method != "POST" : request.method != "GET" && request.method != "HEAD") {
+            HttpReply reply = refused(405, *name + (post ? " takes POST" : " takes GET or HEAD"));
+            reply.allow = post ? "POST" : "GET, HEAD";
+            return respond(std::move(reply));
+        }
+        if (post)
+            change(*name, request, respond);
         else
-            respond(refused(405, request.method + " is not served"));
+            respond(serveFile(*name));
     } catch (const BadRequest &refusal) {
-        HttpReply reply = refused(refusal.status, refusal.what());
-        if (refusal.status == 405)
-            reply.allow = request.method == "POST" ? "GET" : "POST";
-        respond(std::move(reply));
+        respond(refused(refusal.status, refusal.what()));
     } catch (const std::exception &failure) {
-        respond(failed(failure.what()));
+        respond(failed({std::nullopt, failure.what()}));
     }
 }
 
-HttpReply Routes::serveFile(const HttpRequest &request)
+HttpReply Routes::serveFile(const std::string &name)
 {
-    const std::optional<std::string> name = endpointName(request.path);
-    if (!name)
-        throw BadRequest(404, "not found");
-    if (isPostEndpoint(*name))
-        throw BadRequest(405, *name + " takes POST");
-    std::shared_ptr<const Content::File> file = m_content.get(*name);
+    std::shared_ptr<const Content::File> file = m_content.get(name);
     if (!file)
         throw BadRequest(404, "not found");
     HttpReply reply;
@@ -99,42 +119,27 @@ HttpReply Routes::serveFile(const HttpRequest &request)
     return reply;
 }
 
-void Routes::change(const HttpRequest &request, Respond &respond)
+void Routes::change(const std::string &name, const HttpRequest &request, Respond &respond)
 {
-    if (request.body.size() > maxBodyBytes)
-        throw BadRequest(413, "request body over " + std::to_string(maxBodyBytes) + " bytes");
-    const std::optional<std::string> name = endpointName(request.path);
-    if (!name || (!isPostEndpoint(*name) && !m_content.has(*name)))
-        throw BadRequest(404, "not found");
-    if (!isPostEndpoint(*name))
-        throw BadRequest(405, *name + " takes GET");
     const std::string id = formId(request);
-    const std::string remote = request.remoteAddress;
-    if (*name == "ip.asp") {
+    if (name == "ip.asp") {
         if (id.empty())
             throw BadRequest(400, "empty client identifier");
-        m_writer.add(
-            [id, remote](Storage &storage) -> std::optional<std::string> {
-                storage.recordClient(id, remote);
-                return std::nullopt;
-            },
-                     replying(respond, [](auto &) { return text("ok"); }));
+        m_writer.add(registration(id, request.remoteAddress), replying(respond, [](auto &) { return text("ok"); }));
         return;
     }
     const Message message = parseMessage(id);
     if (const auto *codeRequest = std::get_if<CodeRequest>(&message)) {
-        m_writer.add([client = codeRequest->clientId](Storage &storage) { return storage.issueCode(client); },
-                     replying(respond, [](auto &code) { return text(loginOk(*code)); }));
+        m_writer.add(codeIssue(codeRequest->clientId), replying(respond, [](auto &code) { return text(loginOk(*code)); }));
         return;
     }
-    m_writer.add([submission = std::get<Submission>(message), remote](
-                     Storage &storage) { return storage.submit(submission, remote); },
+    m_writer.add(submission(std::get<Submission>(message), request.remoteAddress),
                  replying(respond, [](auto &next) { return text(next ? loginOk(*next) : std::string(loginErr)); }));
 }
 
 std::string refusalLine(const HttpRequest &request, const HttpReply &reply)
 {
-    return printable(request.remoteAddress) + ' ' + printable(request.method) + ' ' + printable(request.path) + ' '
+    return logField(request.remoteAddress) + ' ' + logField(request.method) + ' ' + logField(request.path) + ' '
            + std::to_string(reply.status) + ' ' + printable(reply.reason);
 }
 

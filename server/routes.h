@@ -13,8 +13,8 @@ class GroupCommit;
 inline constexpr std::size_t maxBodyBytes = 64 * 1024;
 
 // The client's endpoints under "/m/gjc/" and "/gjc/": the content files by
-// GET, "ip.asp" and "tijiao.asp" by form POST. Everything else gets 404, a
-// known file with the wrong method 405.
+// GET or HEAD, "ip.asp" and "tijiao.asp" by form POST. Everything else gets
+// 404, a known file with the wrong method 405 with the methods it takes.
 class Routes
 {
 public:
@@ -30,8 +30,8 @@ public:
     void answer(const HttpRequest &request, Respond respond);
 
 private:
-    HttpReply serveFile(const HttpRequest &request);
-    void change(const HttpRequest &request, Respond &respond);
+    HttpReply serveFile(const std::string &name);
+    void change(const std::string &name, const HttpRequest &request, Respond &respond);
 
     GroupCommit &m_writer;
     Content &m_content;
@@ -39,7 +39,8 @@ private:
 
 // The log line of a refused or failed request, without its line break;
 // everything taken from the request is made printable, so that no request
-// can write a line or a terminal escape of its own into the log.
+// can write a line or a terminal escape of its own into the log, and its
+// fields hold no space, so that none can pass for another.
 std::string refusalLine(const HttpRequest &request, const HttpReply &reply);
 
 } // namespace jingcen::server

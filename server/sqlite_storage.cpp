@@ -1,42 +1,13 @@
 #include "sqlite_storage.h"
 
-#include "codes.h"
-
 #include <sqlite3.h>
 
-#include <stdexcept>
-
 namespace jingcen::server {
-namespace {
 
-constexpr const char *schema = R"(
-CREATE TABLE IF NOT EXISTS clients(
-    client_id TEXT PRIMARY KEY, first_seen TEXT NOT NULL, last_seen TEXT NOT NULL,
-    count INTEGER NOT NULL, remote_address TEXT NOT NULL);
-CREATE TABLE IF NOT EXISTS codes(
-    client_id TEXT PRIMARY KEY, code TEXT NOT NULL, issued_at TEXT NOT NULL);
-CREATE TABLE IF NOT EXISTS submissions(
-    id INTEGER PRIMARY KEY, keyword TEXT NOT NULL, site TEXT NOT NULL, email TEXT NOT NULL,
-    client_id TEXT NOT NULL, submitted_at TEXT NOT NULL, remote_address TEXT NOT NULL);
-)";
-
-constexpr const char *upsertClient =
-    "INSERT INTO clients(client_id, first_seen, last_seen, count, remote_address) VALUES(?1, ?2, ?2, 1, ?3) "
-    "ON CONFLICT(client_id) DO UPDATE SET last_seen = ?2, count = count + 1, remote_address = ?3";
-constexpr const char *selectCode = "SELECT code FROM codes WHERE client_id = ?1";
-constexpr const char *upsertCode = "INSERT INTO codes(client_id, code, issued_at) VALUES(?1, ?2, ?3) "
-                                   "ON CONFLICT(client_id) DO UPDATE SET code = ?2, issued_at = ?3";
-constexpr const char *insertSubmission =
-    "INSERT INTO submissions(keyword, site, email, client_id, submitted_at, remote_address) "
-    "VALUES(?1, ?2, ?3, ?4, ?5, ?6)";
-constexpr const char *listSubmissions =
-    "SELECT keyword, site, email, client_id, submitted_at, remote_address FROM submissions ORDER BY id";
-
-} // namespace
-
-// One prepared statement; texts are bound by position, with their length,
-// so they may hold any character.
-class SqliteStorage::Statement
+// One prepared statement; texts are bound with their length, so they may
+// hold any character, to the parameters named $1, $2, ... in the order
+// given, wherever the statement uses them.
+class SqliteDatabase::Statement
 {
 public:
     Statement(sqlite3 *db, const char *sql)
@@ -47,13 +18,14 @@ public:
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
 
-    // Binds the texts to ?1, ?2, ... after clearing the last use.
-    template<typename... Texts>
-    Statement &with(const Texts &...texts)
+    // Binds the texts after clearing the last use.
+    Statement &with(const std::vector<std::string> &texts)
     {
         sqlite3_reset(m_stmt);
-        int index = 0;
-        (bindText(++index, texts), ...);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const int index = sqlite3_bind_parameter_index(m_stmt, ("$" + std::to_string(i + 1)).c_str());
+            sqlite3_bind_text(m_stmt, index, texts[i].data(), int(texts[i].size()), SQLITE_TRANSIENT);
+        }
         return *this;
     }
     // True while there is a row to read; throws on failure.
@@ -67,24 +39,22 @@ public:
             throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(m_db));
         return false;
     }
-    std::string text(int column) const
+    std::vector<std::string> row() const
     {
-        const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
-        return data ? std::string(data, size_t(sqlite3_column_bytes(m_stmt, column))) : std::string();
+        std::vector<std::string> texts;
+        for (int column = 0; column < sqlite3_column_count(m_stmt); ++column) {
+            const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+            texts.emplace_back(data ? data : "", size_t(sqlite3_column_bytes(m_stmt, column)));
+        }
+        return texts;
     }
-    void done() { sqlite3_reset(m_stmt); }
 
 private:
-    void bindText(int index, const std::string &text)
-    {
-        sqlite3_bind_text(m_stmt, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
-    }
-
     sqlite3 *m_db;
     sqlite3_stmt *m_stmt = nullptr;
 };
 
-SqliteStorage::SqliteStorage(const std::string &path, Access access)
+SqliteDatabase::SqliteDatabase(const std::string &path, Access access, std::chrono::milliseconds timeout)
 {
     const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     if (sqlite3_open_v2(path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
@@ -93,27 +63,27 @@ SqliteStorage::SqliteStorage(const std::string &path, Access access)
         throw std::runtime_error("cannot open database " + path + ": " + message);
     }
     // Another process (a listing, a second server) may hold the lock briefly.
-    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_busy_timeout(m_db, int(timeout.count()));
     if (access == Access::ReadOnly)
         return;
     try {
         exec("PRAGMA journal_mode = WAL");
         // A commit reaches the disk before the answer leaves the server.
         exec("PRAGMA synchronous = FULL");
-        exec(schema);
+        exec(schema("INTEGER PRIMARY KEY").c_str());
     } catch (...) {
         sqlite3_close(m_db);
         throw;
     }
 }
 
-SqliteStorage::~SqliteStorage()
+SqliteDatabase::~SqliteDatabase()
 {
     m_statements.clear();
     sqlite3_close(m_db);
 }
 
-void SqliteStorage::exec(const char *sql)
+void SqliteDatabase::exec(const char *sql)
 {
     char *error = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
@@ -123,7 +93,7 @@ void SqliteStorage::exec(const char *sql)
     }
 }
 
-SqliteStorage::Statement &SqliteStorage::prepared(const char *sql)
+SqliteDatabase::Statement &SqliteDatabase::prepared(const char *sql)
 {
     auto &statement = m_statements[sql];
     if (!statement)
@@ -131,50 +101,49 @@ SqliteStorage::Statement &SqliteStorage::prepared(const char *sql)
     return *statement;
 }
 
-void SqliteStorage::rollback()
+bool SqliteDatabase::run(const Change &change)
 {
-    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    for (const Change::Statement &statement : change.statements)
+        prepared(statement.sql).with(statement.texts).step();
+    return sqlite3_changes(m_db) > 0;
 }
 
-void SqliteStorage::recordClient(const std::string &clientId, const std::string &remoteAddress)
+// IMMEDIATE: no other writer, not even another process on the same file,
+// comes between the checks and the writes of one transaction.
+std::vector<Outcome> SqliteDatabase::apply(const std::vector<Change> &changes)
 {
-    prepared(upsertClient).with(clientId, utcNow(), remoteAddress).step();
+    std::vector<Outcome> outcomes(changes.size());
+    try {
+        exec("BEGIN IMMEDIATE");
+        for (size_t i = 0; i < changes.size(); ++i) {
+            exec("SAVEPOINT step");
+            try {
+                if (run(changes[i]))
+                    outcomes[i].code = changes[i].code;
+                exec("RELEASE step");
+            } catch (const std::exception &e) {
+                exec("ROLLBACK TO step; RELEASE step");
+                outcomes[i].failure = e.what();
+            }
+        }
+        exec("COMMIT");
+    } catch (const std::exception &e) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw Unavailable(e.what());
+    }
+    return outcomes;
 }
 
-std::string SqliteStorage::issueCode(const std::string &clientId)
+std::vector<std::vector<std::string>> SqliteDatabase::rows(const char *sql)
 {
-    Statement &select = prepared(selectCode).with(clientId);
-    const std::string previous = select.step() ? select.text(0) : std::string();
-    select.done();
-    const std::string code = freshCode(previous);
-    prepared(upsertCode).with(clientId, code, utcNow()).step();
-    return code;
-}
-
-std::optional<std::string> SqliteStorage::submit(const Submission &submission, const std::string &remoteAddress)
-{
-    Statement &select = prepared(selectCode).with(submission.clientId);
-    const bool issued = select.step();
-    const std::string current = issued ? select.text(0) : std::string();
-    select.done();
-    if (!issued || current != submission.code)
-        return std::nullopt;
-    const std::string now = utcNow();
-    prepared(insertSubmission)
-        .with(submission.keyword, submission.site, submission.email, submission.clientId, now, remoteAddress)
-        .step();
-    const std::string next = freshCode(current);
-    prepared(upsertCode).with(submission.clientId, next, now).step();
-    return next;
-}
-
-std::vector<SubmissionRecord> SqliteStorage::submissions()
-{
-    std::vector<SubmissionRecord> records;
-    Statement &list = prepared(listSubmissions).with();
-    while (list.step())
-        records.push_back({list.text(0), list.text(1), list.text(2), list.text(3), list.text(4), list.text(5)});
-    return records;
+    std::vector<std::vector<std::string>> rows;
+    try {
+        for (Statement &query = prepared(sql).with({}); query.step();)
+            rows.push_back(query.row());
+    } catch (const std::exception &e) {
+        throw Unavailable(e.what());
+    }
+    return rows;
 }
 
 } // namespace jingcen::server

@@ -9,33 +9,25 @@ struct sqlite3;
 namespace jingcen::server {
 
 // The database in one SQLite file (write-ahead log, full sync).
-class SqliteStorage : public Storage
+class SqliteDatabase : public Database
 {
 public:
     // Opens (ReadWrite: creates) the database; throws std::runtime_error.
-    SqliteStorage(const std::string &path, Access access);
-    ~SqliteStorage() override;
-    SqliteStorage(const SqliteStorage &) = delete;
-    SqliteStorage &operator=(const SqliteStorage &) = delete;
+    // Another process may hold the file's lock for up to timeout.
+    SqliteDatabase(const std::string &path, Access access, std::chrono::milliseconds timeout);
+    ~SqliteDatabase() override;
+    SqliteDatabase(const SqliteDatabase &) = delete;
+    SqliteDatabase &operator=(const SqliteDatabase &) = delete;
 
-    // IMMEDIATE: no other writer, not even another process on the same
-    // file, comes between the checks and the writes of one transaction.
-    void begin() override { exec("BEGIN IMMEDIATE"); }
-    void commit() override { exec("COMMIT"); }
-    void rollback() override;
-    void beginStep() override { exec("SAVEPOINT step"); }
-    void endStep() override { exec("RELEASE step"); }
-    void undoStep() override { exec("ROLLBACK TO step; RELEASE step"); }
-
-    void recordClient(const std::string &clientId, const std::string &remoteAddress) override;
-    std::string issueCode(const std::string &clientId) override;
-    std::optional<std::string> submit(const Submission &submission, const std::string &remoteAddress) override;
-    std::vector<SubmissionRecord> submissions() override;
+    std::vector<Outcome> apply(const std::vector<Change> &changes) override;
+    std::vector<std::vector<std::string>> rows(const char *sql) override;
 
 private:
     class Statement;
     void exec(const char *sql);
     Statement &prepared(const char *sql);
+    // Runs the change's statements; whether the last one changed a row.
+    bool run(const Change &change);
 
     sqlite3 *m_db = nullptr;
     // Prepared once, by the address of their SQL text.

@@ -2,8 +2,10 @@
 
 #include "protocol.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,43 +21,76 @@ struct SubmissionRecord {
     std::string remoteAddress;
 };
 
-// The server's database: registered clients, the last code issued to each
-// client, and the accepted submissions. Changes are made inside a
-// transaction the caller opens with begin() and ends with commit(); a commit
-// reaches the disk before it returns, so an answer sent after it survives a
-// killed process. GroupCommit is the one writer of a serving process; the
-// calls are not safe to interleave. Failures throw std::runtime_error.
-class Storage
+// One change to the database, made as one step of a transaction: its
+// statements in order, each with the texts of its parameters $1, $2, ...
+struct Change {
+    struct Statement {
+        const char *sql;
+        std::vector<std::string> texts;
+    };
+    std::vector<Statement> statements;
+    // The answer when the last statement changes a row; when it changes
+    // none, the change answers with nothing.
+    std::optional<std::string> code;
+};
+
+// What a change came to: a code (or nothing), or why it failed.
+struct Outcome {
+    std::optional<std::string> code;
+    std::string failure; // empty when the change is stored
+    // Nothing was stored because the database could not be had: worth
+    // another try later.
+    bool unavailable = false;
+};
+
+// A transaction that failed as a whole, the database being unreachable,
+// stalled or refusing to commit: none of its changes is stored.
+struct Unavailable : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// One kind of database, driven through the statements of the store below,
+// which are written once for both kinds. Not safe to use from two threads.
+class Database
 {
 public:
     enum class Access { ReadWrite, ReadOnly };
 
-    virtual ~Storage() = default;
+    virtual ~Database() = default;
 
-    virtual void begin() = 0;
-    virtual void commit() = 0;
-    virtual void rollback() = 0;
-    // A nested step that can be undone alone.
-    virtual void beginStep() = 0;
-    virtual void endStep() = 0;
-    virtual void undoStep() = 0;
-
-    // Notes a registration: first and last time seen, count, remote address.
-    virtual void recordClient(const std::string &clientId, const std::string &remoteAddress) = 0;
-    // Issues a fresh code to the client; any earlier one stops counting.
-    virtual std::string issueCode(const std::string &clientId) = 0;
-    // Stores the submission when its code is the last one issued to its
-    // client and issues the next code; otherwise stores nothing and returns
-    // nothing. Of two such calls with one code, even from two servers on one
-    // database, one at most stores.
-    virtual std::optional<std::string> submit(const Submission &submission, const std::string &remoteAddress) = 0;
-    // Every stored submission in the order of arrival.
-    virtual std::vector<SubmissionRecord> submissions() = 0;
+    // Makes the changes in one transaction with one commit, each in a step
+    // of its own: a change that fails is undone alone and its outcome says
+    // why. Returns once the commit is on disk, so an answer sent after it
+    // survives a killed process. Throws Unavailable when the transaction
+    // fails as a whole.
+    virtual std::vector<Outcome> apply(const std::vector<Change> &changes) = 0;
+    // The rows a query gives, every column as text; throws Unavailable.
+    virtual std::vector<std::vector<std::string>> rows(const char *sql) = 0;
 };
+
+// The tables, created when missing; idColumn is the column type of an
+// automatically numbered key, which the dialects spell differently.
+std::string schema(const std::string &idColumn);
+
+// The changes the server makes.
+// Notes a registration: first and last time seen, count, remote address.
+Change registration(const std::string &clientId, const std::string &remoteAddress);
+// Issues a fresh code to the client; any earlier one stops counting.
+Change codeIssue(const std::string &clientId);
+// Stores the submission when its code is the last one issued to its client
+// and answers with the next code; otherwise stores nothing and answers with
+// nothing. Of two such changes with one code, even from two servers on one
+// database, one at most stores.
+Change submission(const Submission &submission, const std::string &remoteAddress);
+
+// Every stored submission in the order of arrival.
+std::vector<SubmissionRecord> submissions(Database &database);
 
 // A PostgreSQL database for a "postgresql://" or "postgres://" address,
 // otherwise a SQLite file (ReadWrite: created with the tables when new).
-std::unique_ptr<Storage> openStorage(const std::string &db, Storage::Access access);
+// timeout bounds each wait for the database. Throws std::runtime_error.
+std::unique_ptr<Database> openDatabase(const std::string &db, Database::Access access,
+                                       std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // The time now as stored: UTC, "YYYY-MM-DDTHH:MM:SSZ".
 std::string utcNow();

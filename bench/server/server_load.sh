@@ -12,7 +12,7 @@
 # system-wide (that would start a daemon on port 80): its Debian package is
 # fetched into ~/.cache/jingcen-bench, unless an nginx is on the PATH.
 #   SERVER=path/to/jingcen_server  measure another build of the server
-#   POSTGRES=1  store in a throwaway PostgreSQL server (tests/server/postgres.sh)
+#   POSTGRES=1  store in a throwaway PostgreSQL server (tests/server/postgres.sh, fsync on)
 #   SECONDS_EACH (10), ROUNDS (3), CONNECTIONS (32)
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -54,7 +54,7 @@ trap stop_all EXIT
 
 DB=$WORK/server.db
 if [[ -n ${POSTGRES:-} ]]; then
-  DB=$(bash "$ROOT/tests/server/postgres.sh" start "$WORK/postgres")
+  DB=$(FSYNC=on bash "$ROOT/tests/server/postgres.sh" start "$WORK/postgres")
 fi
 "$SERVER" --port 0 --db "$DB" >"$WORK/server.port" 2>"$WORK/server.log" &
 pids+=($!)

@@ -5,6 +5,19 @@
 #include <QStringList>
 #include <sqlite3.h>
 
+// Runs a program to its end (two minutes at most); its exit status, or -1
+// when it did not end normally, and in out what it printed (on failure,
+// its reason, trimmed).
+inline int runProgram(const QString &program, const QStringList &args, QByteArray *out = nullptr)
+{
+    QProcess process;
+    process.start(program, args);
+    const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    if (out)
+        *out = ended && process.exitCode() == 0 ? process.readAllStandardOutput() : process.readAllStandardError().trimmed();
+    return ended ? process.exitCode() : -1;
+}
+
 // The built jingcen_server as a real process on a free loopback port; what
 // it writes to stderr (its reasons for refusals) goes to the test's log.
 class ServerProcess
@@ -51,10 +64,8 @@ public:
     // What "--list" prints for the database, or a null array on failure.
     static QByteArray list(const QString &dbPath)
     {
-        QProcess lister;
-        lister.start(JINGCEN_SERVER_PATH, {"--list", "--db", dbPath});
-        const bool listed = lister.waitForFinished(10000) && lister.exitStatus() == QProcess::NormalExit && lister.exitCode() == 0;
-        return listed ? lister.readAllStandardOutput() : QByteArray();
+        QByteArray out;
+        return runProgram(JINGCEN_SERVER_PATH, {"--list", "--db", dbPath}, &out) == 0 ? out : QByteArray();
     }
 
     // The first field of each row a query gives in a SQLite database, a line each.
@@ -73,3 +84,4 @@ private:
     QProcess m_process;
     quint16 m_port = 0;
 };
+

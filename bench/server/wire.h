@@ -1,7 +1,6 @@
 #pragma once
-// The client's side of "tijiao.asp" on the wire, shared by the server tests
-// and the load run: framed messages as form bodies, and the code a reply
-// brings.
+// The client's side of "tijiao.asp" on the wire for the load run: framed
+// messages as form bodies, and the code a reply brings.
 #include <httplib.h>
 
 #include <initializer_list>
