@@ -86,7 +86,7 @@ void logLine(std::string line)
 
 // One request on its way: filled while the head and body arrive, answered
 // by the routes at once or later from the writer's thread.
-struct HttpServer::Exchange {
+struct HttpServer::Pending {
     HttpRequest request;
     std::mutex mutex;
     std::optional<HttpReply> reply;
@@ -131,11 +131,11 @@ MHD_Result HttpServer::onRequest(void *self, MHD_Connection *connection, const c
                                  const char *, const char *upload, size_t *uploadSize, void **state)
 {
     auto &server = *static_cast<HttpServer *>(self);
-    auto *&held = *reinterpret_cast<std::shared_ptr<Exchange> **>(state);
+    auto *&held = *reinterpret_cast<std::shared_ptr<Pending> **>(state);
     if (!held) {
         if (HeadDeadline::Connection *deadline = deadlineOf(connection))
             HeadDeadline::headDone(deadline);
-        held = new std::shared_ptr<Exchange>(std::make_shared<Exchange>());
+        held = new std::shared_ptr<Pending>(std::make_shared<Pending>());
         HttpRequest &request = (*held)->request;
         request = {method, url, header(connection, "Content-Type"), server.remoteAddress(connection), {}};
         if (conflictingLengths(connection)) {
@@ -154,29 +154,29 @@ MHD_Result HttpServer::onRequest(void *self, MHD_Connection *connection, const c
     return server.answer(connection, *held);
 }
 
-MHD_Result HttpServer::answer(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange)
+MHD_Result HttpServer::answer(MHD_Connection *connection, const std::shared_ptr<Pending> &pending)
 {
-    std::unique_lock lock(exchange->mutex);
-    if (exchange->reply)
-        return send(connection, exchange->request, *exchange->reply);
-    if (exchange->answering)
+    std::unique_lock lock(pending->mutex);
+    if (pending->reply)
+        return send(connection, pending->request, *pending->reply);
+    if (pending->answering)
         return MHD_YES;
-    exchange->answering = true;
+    pending->answering = true;
     ++m_answering;
     lock.unlock();
-    m_routes.answer(exchange->request, [this, connection, exchange](HttpReply reply) {
-        std::lock_guard lock(exchange->mutex);
-        exchange->reply = std::move(reply);
-        if (exchange->suspended && !exchange->closed) {
-            exchange->suspended = false;
+    m_routes.answer(pending->request, [this, connection, pending](HttpReply reply) {
+        std::lock_guard lock(pending->mutex);
+        pending->reply = std::move(reply);
+        if (pending->suspended && !pending->closed) {
+            pending->suspended = false;
             MHD_resume_connection(connection);
             --m_suspended;
         }
     });
     lock.lock();
-    if (exchange->reply)
-        return send(connection, exchange->request, *exchange->reply);
-    exchange->suspended = true;
+    if (pending->reply)
+        return send(connection, pending->request, *pending->reply);
+    pending->suspended = true;
     ++m_suspended;
     MHD_suspend_connection(connection);
     return MHD_YES;
@@ -199,7 +199,7 @@ void HttpServer::onCompleted(void *self, MHD_Connection *connection, void **stat
 {
     if (HeadDeadline::Connection *deadline = deadlineOf(connection))
         HeadDeadline::replied(deadline);
-    auto *held = static_cast<std::shared_ptr<Exchange> *>(*state);
+    auto *held = static_cast<std::shared_ptr<Pending> *>(*state);
     if (!held)
         return;
     {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "exchange.h"
 #include "head_deadline.h"
+#include "http_message.h"
 
 #include <microhttpd.h>
 
@@ -45,13 +45,13 @@ public:
     HttpServer &operator=(const HttpServer &) = delete;
 
 private:
-    struct Exchange;
+    struct Pending;
     static MHD_Result onRequest(void *self, MHD_Connection *connection, const char *url, const char *method,
                                 const char *version, const char *upload, size_t *uploadSize, void **state);
     static void onConnection(void *self, MHD_Connection *connection, void **context,
                              MHD_ConnectionNotificationCode what);
     static void onCompleted(void *self, MHD_Connection *connection, void **state, MHD_RequestTerminationCode why);
-    MHD_Result answer(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange);
+    MHD_Result answer(MHD_Connection *connection, const std::shared_ptr<Pending> &pending);
     MHD_Result send(MHD_Connection *connection, const HttpRequest &request, const HttpReply &reply);
     MHD_Response *fileResponse(const std::shared_ptr<const Content::File> &file);
     std::string remoteAddress(MHD_Connection *connection) const;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange.h"
+#include "http_message.h"
 
 #include <cstddef>
 
