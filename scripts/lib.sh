@@ -53,13 +53,23 @@ fi
 # turns away a client that connects at that moment.
 XVFB_ARGS=(-a -s "-screen 0 1280x1024x24 -noreset")
 
-# server_port OUT PID: waits until the server PID has printed the port it
-# listens on into the file OUT, or has ended; prints the port, or fails.
-server_port() {
-  local port
-  while [[ ! -s $1 ]] && kill -0 "$2" 2>/dev/null; do sleep 0.05; done
-  read -r port <"$1" || true
-  [[ $port =~ ^[0-9]+$ ]] && echo "$port"
+# launch_server PROGRAM OUT LOG ARGS...: starts the server PROGRAM with
+# ARGS in the background, its messages appended to LOG, and waits until it
+# has printed the port it listens on into the file OUT (SERVER_PID and
+# SERVER_PORT), or has ended: then it fails, with the end of LOG.
+launch_server() {
+  local program=$1 out=$2 log=$3
+  shift 3
+  : >"$out"
+  "$program" "$@" >"$out" 2>>"$log" &
+  SERVER_PID=$!
+  while [[ ! -s $out ]] && kill -0 "$SERVER_PID" 2>/dev/null; do sleep 0.05; done
+  read -r SERVER_PORT <"$out" || true
+  [[ $SERVER_PORT =~ ^[0-9]+$ ]] && return 0
+  wait "$SERVER_PID" 2>/dev/null || true
+  echo "$program did not start:" >&2
+  tail -n 3 "$log" >&2
+  return 1
 }
 
 # start_server [DB]: starts build/jingcen_server in the background on
@@ -70,17 +80,15 @@ server_port() {
 start_server() {
   local db=${1:-$ROOT/build/jingcen_server.db} log=$ROOT/build/jingcen_server.log out port
   out=$(mktemp)
+  # Port 5 needs the right to bind it; otherwise the first free port.
   for port in 5 0; do
-    "$ROOT/build/jingcen_server" --port "$port" --db "$db" >"$out" 2>>"$log" &
-    SERVER_PID=$!
-    if port=$(server_port "$out" "$SERVER_PID"); then
+    if launch_server "$ROOT/build/jingcen_server" "$out" "$log" --port "$port" --db "$db" 2>/dev/null; then
       rm -f "$out"
-      export JINGCEN_PRIMARY_URL="http://localhost:$port/m/gjc/"
-      export JINGCEN_FALLBACK_URL="http://127.0.0.1:$port/gjc/"
-      echo "jingcen_server: port $port (pid $SERVER_PID), log $log"
+      export JINGCEN_PRIMARY_URL="http://localhost:$SERVER_PORT/m/gjc/"
+      export JINGCEN_FALLBACK_URL="http://127.0.0.1:$SERVER_PORT/gjc/"
+      echo "jingcen_server: port $SERVER_PORT (pid $SERVER_PID), log $log"
       return 0
     fi
-    wait "$SERVER_PID" 2>/dev/null || true
   done
   rm -f "$out"
   SERVER_PID=

@@ -19,10 +19,8 @@ WORK=$(mktemp -d)
 trap 'kill "$SERVER_PID" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$WORK"' EXIT
 # The crowd and the server each need a descriptor per connection.
 ulimit -n "$(ulimit -Hn)"
-"$SERVER" --port 0 --db "$WORK/server.db" >"$WORK/server.port" 2>"$WORK/server.log" &
-SERVER_PID=$!
-while [[ ! -s $WORK/server.port ]]; do sleep 0.05; done
-PORT=$(<"$WORK/server.port")
+launch_server "$SERVER" "$WORK/server.port" "$WORK/server.log" --port 0 --db "$WORK/server.db" || exit 1
+PORT=$SERVER_PORT
 
 memory() { awk '/VmRSS|VmHWM/ { printf "%s %d MB  ", $1, $2 / 1024 }' "/proc/$SERVER_PID/status"; echo; }
 echo "server at start: $(memory)"

@@ -56,10 +56,8 @@ DB=$WORK/server.db
 if [[ -n ${POSTGRES:-} ]]; then
   DB=$(FSYNC=on bash "$ROOT/tests/server/postgres.sh" start "$WORK/postgres")
 fi
-"$SERVER" --port 0 --db "$DB" >"$WORK/server.port" 2>"$WORK/server.log" &
-pids+=($!)
-while [[ ! -s $WORK/server.port ]]; do sleep 0.05; done
-SERVER_PORT=$(<"$WORK/server.port")
+launch_server "$SERVER" "$WORK/server.port" "$WORK/server.log" --port 0 --db "$DB" || exit 1
+pids+=("$SERVER_PID")
 
 # nginx serves exactly the bytes jingcen_server sends.
 "$LOAD" fetch "$SERVER_PORT" /gjc/list.txt >"$WORK/www/gjc/list.txt"

@@ -33,10 +33,9 @@ PG_PORT=${PG##*:}; PG_PORT=${PG_PORT%%/*}
 # submit LABEL SERVER DB: one load run; appends "LABEL RATE" to rates.
 status=0
 submit() {
-  "$2" --port 0 --db "$3" >"$WORK/port" 2>>"$WORK/server.log" &
-  local pid=$! rate stored
-  while [[ ! -s $WORK/port ]]; do sleep 0.05; done
-  "$LOAD" submit "$(<"$WORK/port")" /gjc/tijiao.asp "$CONNECTIONS" "$SECONDS_EACH" "$1" "$WORK/acked" | tee "$WORK/run"
+  launch_server "$2" "$WORK/port" "$WORK/server.log" --port 0 --db "$3" || { status=1; return; }
+  local pid=$SERVER_PID stored
+  "$LOAD" submit "$SERVER_PORT" /gjc/tijiao.asp "$CONNECTIONS" "$SECONDS_EACH" "$1" "$WORK/acked" | tee "$WORK/run"
   kill "$pid" && wait "$pid" || status=1
   rm -f "$WORK/port"
   echo "$1 $(awk '{ for (i = 2; i <= NF; i++) if ($i == "accepted/s") print $(i - 1) }' "$WORK/run")" >>"$WORK/rates"

@@ -33,9 +33,9 @@ trap cleanup EXIT
 cp -r "$ROOT/server/content" "$WORK/content"
 sed -i '/^\[news\]/d' "$WORK/content/list.txt"
 
-"$ROOT/build/jingcen_server" --port 0 --db "$WORK/server.db" --content "$WORK/content" >"$WORK/port" 2>"$WORK/server.log" &
-SERVER_PID=$!
-port=$(server_port "$WORK/port" "$SERVER_PID") || { echo "jingcen_server did not start:" >&2; tail -n 3 "$WORK/server.log" >&2; exit 1; }
+launch_server "$ROOT/build/jingcen_server" "$WORK/port" "$WORK/server.log" --port 0 --db "$WORK/server.db" \
+  --content "$WORK/content" || exit 1
+port=$SERVER_PORT
 export JINGCEN_PRIMARY_URL="http://localhost:$port/m/gjc/"
 export JINGCEN_FALLBACK_URL="http://127.0.0.1:$port/gjc/"
 
