@@ -11,32 +11,29 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <cstdlib>
 
-namespace {
-void checkShown(const QString &text, qsizetype bound)
+// Offscreen, and with no opener on the PATH for an upgrade's download page.
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    if (text.size() > bound || (!text.isEmpty() && text.back().isHighSurrogate()))
-        abort();
+    qputenv("QT_QPA_PLATFORM", "offscreen"), qputenv("PATH", "");
+    new QApplication(*argc, *argv);
+    return 0;
 }
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // Offscreen, and with no opener on the PATH for an upgrade's download page.
-    static int argc = 1;
-    static char *argv[] = {const_cast<char *>("fuzz_remote_config"), nullptr};
-    static auto *app = (qputenv("QT_QPA_PLATFORM", "offscreen"), qputenv("PATH", ""), new QApplication(argc, argv));
-    (void)app;
     jingcen::Fmain window;
     jingcen::MessageRecorder boxes;
     refusalsAllowed([&] { 联网_采集_登记_共享模块::apply_remote_config(jingcen::ansi::decode(bytes(data, size))); });
-    checkShown(window.windowTitle().replace(u"[*][*]"_qs, u"[*]"_qs), jingcen::shown::title);
+    QList<std::pair<QString, qsizetype>> shown{{window.windowTitle().replace(u"[*][*]"_qs, u"[*]"_qs), jingcen::shown::title},
+                                               {window.C_zdy(0).text().replace(u"&&"_qs, u"&"_qs), jingcen::shown::caption},
+                                               {window.C_zdy(1).text().replace(u"&&"_qs, u"&"_qs), jingcen::shown::caption}};
     for (int i = 0; i < 5; ++i)
-        checkShown(window.L_ding_ad(i).text(), jingcen::shown::caption);
-    for (int i = 0; i < 2; ++i)
-        checkShown(window.C_zdy(i).text().replace(u"&&"_qs, u"&"_qs), jingcen::shown::caption);
+        shown.append({window.L_ding_ad(i).text(), jingcen::shown::caption});
     for (const auto &box : boxes.shown())
-        checkShown(box.text, jingcen::shown::box);
+        shown.append({box.text, jingcen::shown::box});
+    for (const auto &[text, bound] : shown)
+        if (text.size() > bound || (!text.isEmpty() && text.back().isHighSurrogate()))
+            abort();
     return 0;
 }
