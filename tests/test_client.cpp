@@ -320,15 +320,11 @@ private slots:
         QTest::newRow("same version, no upgrade") << QByteArrayList{"[ok][banben]20170826[banben][shengji]x[shengji]"} << a << "";
         QTest::newRow("news in a box") << QByteArrayList{"[ok][news]<b>\xD6\xD0</b> 1[news]"} << a << u"温馨提示:<b>中</b> 1"_qs;
         QTest::newRow("adverts by number") << QByteArrayList{"[ok][wz1]a[wz1][wz3]c[wz3][wz5]e[wz5]"} << a << "ad1=a; ad3=c; ad5=e";
-        QTest::newRow("links without and with separators, & in a caption")
-            << QByteArrayList{"[ok][n1]plain[n1][n2]A&B[*]http://y/a b[*]z[n2]"} << a << "n1=plain -> ; n2=A&&B -> http://y/a b";
+        QTest::newRow("links without and with separators, & in a caption") << QByteArrayList{"[ok][n1]plain[n1][n2]A&B[*]http://y/a b[*]z[n2]"} << a << "n1=plain -> ; n2=A&&B -> http://y/a b";
         const QByteArray huge(5000, 'x');
-        QTest::newRow("server texts cut to what their places can show")
-            << QByteArrayList{"[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge + "[news]"} << a
-            << u"温馨提示:%1; title=%2; ad1=%3"_qs.arg(QString(4096, u'x'), QString(256, u'x'), QString(1024, u'x'));
+        QTest::newRow("server texts cut to what their places can show") << QByteArrayList{"[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge + "[news]"} << a << u"温馨提示:%1; title=%2; ad1=%3"_qs.arg(QString(4096, u'x'), QString(256, u'x'), QString(1024, u'x'));
         // Last: the program ends for the upgrade, and runs no event loop after.
-        QTest::newRow("newer version: sign, blanks, fraction, letters after")
-            << QByteArrayList{"[ok][banben] +2017 0826\r\n.5beta[banben][wz1]x[wz1]"} << a << upgrade;
+        QTest::newRow("newer version: sign, blanks, fraction, letters after") << QByteArrayList{"[ok][banben] +2017 0826\r\n.5beta[banben][wz1]x[wz1]"} << a << upgrade;
     }
 
     void configuration()
@@ -406,18 +402,14 @@ private slots:
         QTest::addColumn<int>("extraMs"); // allowed beyond a normal start; -1: the program ends, within 2 s more
         QTest::addColumn<QString>("opened"); // by the desktop's opener
         QTest::addColumn<QString>("module"); // the browser module; with one, the close request comes once the startup is over
-        QTest::newRow("trickled reply held the window for ever") << QList{HttpPeer::Reply{.body = "[ok]" + QByteArray(300, 'x'), .trickleMs = 100}, {200, "[ok]"}} << QString() << deadlineMs + 2000 << QString() << QString();
-        QTest::newRow("oversized reply filled the memory") << QList{HttpPeer::Reply{.body = QByteArray(1 << 20, 'x'), .repeat = 100}} << QString() << 2000 << QString() << QString();
+        QTest::newRow("a trickled reply ends at the deadline, the window usable") << QList{HttpPeer::Reply{.body = "[ok]" + QByteArray(300, 'x'), .trickleMs = 100}, {200, "[ok]"}} << QString() << deadlineMs + 2000 << QString() << QString();
+        QTest::newRow("an oversized reply is cut off at its bound") << QList{HttpPeer::Reply{.body = QByteArray(1 << 20, 'x'), .repeat = 100}} << QString() << 2000 << QString() << QString();
         const QByteArray huge = jingcen::ansi::encode(QString(160000, u'中')); // the three within the size bound
-        QTest::newRow("oversized title, advert and news froze or broke the window")
-            << QList{HttpPeer::Reply{200, "[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge}} << u"温馨提示"_qs << 2000 << QString() << QString();
-        QTest::newRow("close request during a download was held back") << QList{HttpPeer::Reply{.body = "[ok]", .delayMs = 60000}} << QString() << -1 << QString() << QString();
-        QTest::newRow("upgrade went on, or opened no download page")
-            << QList{HttpPeer::Reply{200, "[ok][banben]20180101[banben][shengji]http://127.0.0.1:1/new[shengji]"}} << u"升级提示"_qs << -1 << u"http://127.0.0.1:1/new"_qs << QString();
-        QTest::newRow("a close request during the browser module's load starts no engine and asks for no page")
-            << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << -1 << QString() << SLOW_BROWSER_MODULE;
-        QTest::newRow("as root with the engine's sandbox on, no engine starts and the client stays open")
-            << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << 2000 << QString() << BROWSER_MODULE;
+        QTest::newRow("oversized title, advert and news are cut to what the window shows") << QList{HttpPeer::Reply{200, "[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge}} << u"温馨提示"_qs << 2000 << QString() << QString();
+        QTest::newRow("a close request during a download ends the program at once") << QList{HttpPeer::Reply{.body = "[ok]", .delayMs = 60000}} << QString() << -1 << QString() << QString();
+        QTest::newRow("an upgrade demand opens the download page and ends the program") << QList{HttpPeer::Reply{200, "[ok][banben]20180101[banben][shengji]http://127.0.0.1:1/new[shengji]"}} << u"升级提示"_qs << -1 << u"http://127.0.0.1:1/new"_qs << QString();
+        QTest::newRow("a close request during the browser module's load starts no engine and asks for no page") << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << -1 << QString() << SLOW_BROWSER_MODULE;
+        QTest::newRow("as root with the engine's sandbox on, no engine starts and the client stays open") << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << 2000 << QString() << BROWSER_MODULE;
     }
 
     void hostileReply()

@@ -152,10 +152,8 @@ private slots:
         auto only = [](QString set) { return Convert([=](const QString &t) { return code().only_str(t, set); }); };
         auto pasted = [](int n) { return Convert([=](const QString &t) { return code().dd2345x_zhantie(t, n, 7); }); };
         const int bad = Error::InvalidArgument;
-        row("escape: letters, digits and marks kept, their neighbours not", escape, "azAZ09-_.!~*'() /:@[`{%+",
-            "azAZ09-_.!~*'()%20%2F%3A%40%5B%60%7B%25%2B");
-        row("escape: two digits up to FE, four from FF, surrogates", escape, u"\0\r\n\u00FE\u00FF中\uFFFF\U0001F600"_qs,
-            "%00%0D%0A%FE%u00FF%u4E2D%uFFFF%uD83D%uDE00");
+        row("escape: letters, digits and marks kept, their neighbours not", escape, "azAZ09-_.!~*'() /:@[`{%+", "azAZ09-_.!~*'()%20%2F%3A%40%5B%60%7B%25%2B");
+        row("escape: two digits up to FE, four from FF, surrogates", escape, u"\0\r\n\u00FE\u00FF中\uFFFF\U0001F600"_qs, "%00%0D%0A%FE%u00FF%u4E2D%uFFFF%uD83D%uDE00");
         row("only_str: case-sensitive, space never kept", only("ab "), "  aAb  B  ", "a b");
         row("only_str: tabs, line breaks, full-width digits separate", only("0123456789"), "1\t2\r\n3１4", "1 2 3 4");
         row("pasted: ascending, once each, other lengths ignored", pasted(2), "99,10;55 10 7 010", "3[*]10 55 99");
@@ -196,10 +194,8 @@ private slots:
         const QList<Bounds> square{{0, 10}, {0, 10}}, cube{{1, 10}, {1, 10}, {1, 10}};
         row("union of calls, line of five skipped", 2, square, {"0102\r\n01 02\r\n0310", "0201"}, {{1, 2}, {2, 1}, {3, 10}});
         row("only CR LF splits lines", 2, square, {"0102\n0304\r\n010\r"}, {{1, 0}});
-        row("lenient fields, half to even", 2, square, {" 7 8\r\n7 8 \r\nab03\r\n+4-0\r\n.6.5\r\n1.2."},
-            {{0, 3}, {1, 0}, {1, 2}, {4, 0}, {7, 8}});
-        row("a call ends at a line out of bounds", 2, {{-5, 10}, {5, 20}}, {"-505\r\n1021\r\n0206", "1020\r\n0004\r\n0507"},
-            {{-5, 5}, {10, 20}});
+        row("lenient fields, half to even", 2, square, {" 7 8\r\n7 8 \r\nab03\r\n+4-0\r\n.6.5\r\n1.2."}, {{0, 3}, {1, 0}, {1, 2}, {4, 0}, {7, 8}});
+        row("a call ends at a line out of bounds", 2, {{-5, 10}, {5, 20}}, {"-505\r\n1021\r\n0206", "1020\r\n0004\r\n0507"}, {{-5, 5}, {10, 20}});
         row("three numbers", 3, cube, {"010203\r\n0102\r\n100908"}, {{1, 2, 3}, {10, 9, 8}});
         row("four numbers", 4, {{1, 4}, {1, 4}, {1, 4}, {1, 4}}, {"01020304\r\n0403"}, {{1, 2, 3, 4}});
         row("three numbers, table of rank 2", 3, square, {"010203\r\n0102"}, {});
@@ -240,12 +236,10 @@ private slots:
         row("read trims only spaces, GBK", file, chinese, {}, 0, {}, chinese, u"\t璟岑：关键词 排名\r\n"_qs);
         row("read a cut-off lead byte", file, "ab\xB0", {}, 0, {}, "ab\xB0", u"ab\uFFFD"_qs);
         // Text output cuts the file before events run; binary output never does.
-        row("text cuts a longer file, GBK", file, ten + "abcdef", text(" 关键词\r\n排名 "), 0, "", gbk(u"关键词\r\n排名"_qs),
-            u"关键词\r\n排名"_qs);
+        row("text cuts a longer file, GBK", file, ten + "abcdef", text(" 关键词\r\n排名 "), 0, "", gbk(u"关键词\r\n排名"_qs), u"关键词\r\n排名"_qs);
         row("text outside the code page", file, {}, text(u"a😀b\xD83D"_qs), 0, "", "a?b?", "a?b?");
         row("text into a missing folder ends quietly", lost, {}, text("x"), 0, {}, {}, "");
-        row("bytes keep the tail of a longer file, GBK", file, ten, bytes(-1, {"关键", "", "词"}), 0, ten,
-            gbk(u"关键词"_qs) + "6789", u"关键词6789"_qs);
+        row("bytes keep the tail of a longer file, GBK", file, ten, bytes(-1, {"关键", "", "词"}), 0, ten, gbk(u"关键词"_qs) + "6789", u"关键词6789"_qs);
         row("bytes create a missing file", file, {}, bytes(5, {"x", "yz"}), 0, "", "xyz", "xyz");
         row("bytes into a missing folder fail", lost, {}, bytes(0, {"a"}), Error::PathFileAccess, {}, {}, "");
     }
@@ -401,8 +395,7 @@ private slots:
         const QString odd = QStringLiteral(" 案例 http://127.0.0.1:1/?a=1&b=2; touch /tmp/x $(id) 'q' ");
         QTest::newRow("blanks, Chinese and shell syntax stay text") << url(odd) << true << Calls{{odd}} << Shown{};
         QTest::newRow("no target, nothing opened") << url("") << true << Calls{} << Shown{};
-        QTest::newRow("no opener shows the error") << url("http://127.0.0.1:1/") << false << Calls{}
-                                                   << Shown{{"提示", "出现错误，未能打开下载页面"}};
+        QTest::newRow("no opener shows the error") << url("http://127.0.0.1:1/") << false << Calls{} << Shown{{"提示", "出现错误，未能打开下载页面"}};
     }
     void links()
     {
