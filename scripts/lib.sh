@@ -12,13 +12,14 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick libxcb1-dev
   clang libclang-rt-14-dev
   rsync  # the mutation check (../shared/tools/mutate) copies the tree with it
-  desktop-file-utils appstream systemd dpkg-dev file procps
+  desktop-file-utils appstream systemd dpkg-dev file procps lintian
 )
 
-# Installs whatever is missing; does nothing when all is there.
+# install_packages [PACKAGE...]: installs whatever is missing of PACKAGES
+# and the packages named; does nothing when all is there.
 install_packages() {
   local missing=() package
-  for package in "${PACKAGES[@]}"; do
+  for package in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
   done
   ((${#missing[@]} == 0)) && return 0

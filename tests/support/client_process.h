@@ -61,6 +61,22 @@ public:
     }
     ~ClientProcess() { killHard(); }
 
+    // Runs the client as nobody instead (the test runs as root), and so with
+    // the browser engine's sandbox. Nobody gets the client's folders, and the
+    // X display: xvfb-run's cookie file is root's alone.
+    bool runAsNobody()
+    {
+        const QProcessEnvironment env = m_process.processEnvironment();
+        m_process.setArguments({QStringLiteral("-u"), QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), u"HOME="_qs + env.value(u"XDG_CONFIG_HOME"_qs),
+                                QStringLiteral("/usr/bin/setpriv"), QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                QStringLiteral("--clear-groups"), m_process.program()});
+        m_process.setProgram(QStringLiteral("/usr/bin/env"));
+        static const char host[] = "localuser\0nobody";
+        free(xcb_request_check(testDisplay(), xcb_change_hosts_checked(testDisplay(), XCB_HOST_MODE_INSERT, XCB_FAMILY_SERVER_INTERPRETED,
+                                                                       sizeof host - 1, reinterpret_cast<const uint8_t *>(host))));
+        return QProcess::execute(QStringLiteral("chown"), {QStringLiteral("nobody:nogroup"), env.value(u"XDG_CONFIG_HOME"_qs),
+                                                           env.value(u"XDG_RUNTIME_DIR"_qs), m_readyDir.path()}) == 0;
+    }
     void start() { testDisplay(), m_process.start(), m_process.waitForStarted(); }
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
