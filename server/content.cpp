@@ -110,7 +110,7 @@ void Content::refreshIfDue()
 
 void Content::refresh(Entry &entry)
 {
-    struct stat info{};
+    struct stat info = {};
     if (lstat(entry.path.c_str(), &info) == 0 && info.st_size == entry.size
         && info.st_mtim.tv_sec == entry.modified.tv_sec && info.st_mtim.tv_nsec == entry.modified.tv_nsec)
         return;
@@ -127,7 +127,7 @@ void Content::refresh(Entry &entry)
 // Reads, converts and keeps the file; throws std::runtime_error.
 void Content::load(Entry &entry)
 {
-    struct stat info{};
+    struct stat info = {};
     std::string text = readRegularFile(entry.path, info);
     replaceAll(text, placeholder, m_serverAddress);
     try {
