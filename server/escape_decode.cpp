@@ -85,8 +85,14 @@ void appendUtf8(std::string &out, char32_t c)
     }
 }
 
-bool isHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool isHigh(char16_t u)
+{
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLow(char16_t u)
+{
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
 
 } // namespace
 

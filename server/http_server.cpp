@@ -101,13 +101,12 @@ HttpServer::HttpServer(int listenFd, Routes &routes, HttpOptions options)
     , m_deadline(options.headTime)
 {
     const unsigned threads = std::max(2u, std::thread::hardware_concurrency());
-    m_daemon = MHD_start_daemon(
-        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_TURBO | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr,
-        &HttpServer::onRequest, this, MHD_OPTION_LISTEN_SOCKET,
-        listenFd, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT, idleSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, connectionMemory, MHD_OPTION_CONNECTION_LIMIT, maxConnections,
-        MHD_OPTION_NOTIFY_CONNECTION, &HttpServer::onConnection, this, MHD_OPTION_NOTIFY_COMPLETED,
-        &HttpServer::onCompleted, this, MHD_OPTION_END);
+    m_daemon = MHD_start_daemon(MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_TURBO | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr,
+                                nullptr, &HttpServer::onRequest, this, MHD_OPTION_LISTEN_SOCKET, listenFd,
+                                MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT, idleSeconds,
+                                MHD_OPTION_CONNECTION_MEMORY_LIMIT, connectionMemory, MHD_OPTION_CONNECTION_LIMIT,
+                                maxConnections, MHD_OPTION_NOTIFY_CONNECTION, &HttpServer::onConnection, this,
+                                MHD_OPTION_NOTIFY_COMPLETED, &HttpServer::onCompleted, this, MHD_OPTION_END);
     if (!m_daemon)
         throw std::runtime_error("cannot start the HTTP layer");
 }

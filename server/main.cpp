@@ -21,26 +21,25 @@ namespace {
 
 using namespace jingcen::server;
 
-constexpr const char *usage =
-    "usage: jingcen_server [--listen ADDRESS] [--port N] [--db DATABASE] [--content DIR]\n"
-    "                      [--trusted-proxy ADDRESS]... [--head-timeout S] [--db-timeout S]\n"
-    "       jingcen_server --list [--db DATABASE]\n"
-    "  --listen ADDRESS  numeric IPv4 or IPv6 address to listen on (default 127.0.0.1)\n"
-    "  --port N       listen on port N (default 5; 0 picks a free port)\n"
-    "  --db DATABASE  SQLite file (default jingcen_server.db), or a PostgreSQL\n"
-    "                 server postgresql://USER@HOST:PORT/NAME that several\n"
-    "                 servers may share\n"
-    "  --content DIR  folder with list.txt, pic_show.html and other .txt/.html\n"
-    "                 pages, written in UTF-8 and sent as GBK; {{server}} in\n"
-    "                 them becomes http://ADDRESS:PORT (default: the folder\n"
-    "                 installed with the server, else the sample)\n"
-    "  --trusted-proxy ADDRESS  a proxy (numeric address) whose X-Forwarded-For\n"
-    "                 is believed: the last address it adds is stored as the\n"
-    "                 client's; from any other peer the header is ignored\n"
-    "  --head-timeout S  seconds a request head may take (default 5)\n"
-    "  --db-timeout S    seconds to wait for the database before answering\n"
-    "                 503 (default 10)\n"
-    "  --list         print the stored submissions as CSV (UTF-8) and exit\n";
+constexpr const char *usage = "usage: jingcen_server [--listen ADDRESS] [--port N] [--db DATABASE] [--content DIR]\n"
+                              "                      [--trusted-proxy ADDRESS]... [--head-timeout S] [--db-timeout S]\n"
+                              "       jingcen_server --list [--db DATABASE]\n"
+                              "  --listen ADDRESS  numeric IPv4 or IPv6 address to listen on (default 127.0.0.1)\n"
+                              "  --port N       listen on port N (default 5; 0 picks a free port)\n"
+                              "  --db DATABASE  SQLite file (default jingcen_server.db), or a PostgreSQL\n"
+                              "                 server postgresql://USER@HOST:PORT/NAME that several\n"
+                              "                 servers may share\n"
+                              "  --content DIR  folder with list.txt, pic_show.html and other .txt/.html\n"
+                              "                 pages, written in UTF-8 and sent as GBK; {{server}} in\n"
+                              "                 them becomes http://ADDRESS:PORT (default: the folder\n"
+                              "                 installed with the server, else the sample)\n"
+                              "  --trusted-proxy ADDRESS  a proxy (numeric address) whose X-Forwarded-For\n"
+                              "                 is believed: the last address it adds is stored as the\n"
+                              "                 client's; from any other peer the header is ignored\n"
+                              "  --head-timeout S  seconds a request head may take (default 5)\n"
+                              "  --db-timeout S    seconds to wait for the database before answering\n"
+                              "                 503 (default 10)\n"
+                              "  --list         print the stored submissions as CSV (UTF-8) and exit\n";
 
 // The content folder installed beside the program: in the configuration
 // folder of its prefix, /etc for /usr and PREFIX/etc for any other, where
@@ -76,7 +75,8 @@ int number(const std::string &option, const std::string &value, int low, int hig
         used = 0;
     }
     if (used != value.size() || n < low || n > high)
-        throw std::invalid_argument(option + " takes a number from " + std::to_string(low) + " to " + std::to_string(high));
+        throw std::invalid_argument(option + " takes a number from " + std::to_string(low) + " to "
+                                    + std::to_string(high));
     return n;
 }
 

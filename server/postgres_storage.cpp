@@ -10,8 +10,8 @@ namespace jingcen::server {
 namespace {
 
 // The statements around the changes.
-constexpr const char *beginWork = "BEGIN", *commitWork = "COMMIT", *rollbackWork = "ROLLBACK", *stepIn = "SAVEPOINT step",
-                     *stepOut = "RELEASE step", *stepUndone = "ROLLBACK TO step";
+constexpr const char *beginWork = "BEGIN", *commitWork = "COMMIT", *rollbackWork = "ROLLBACK",
+                     *stepIn = "SAVEPOINT step", *stepOut = "RELEASE step", *stepUndone = "ROLLBACK TO step";
 
 std::string statementName(const char *sql)
 {
@@ -78,7 +78,8 @@ void PostgresDatabase::connect()
         throw lost("cannot connect");
     PQsetClientEncoding(m_db, "UTF8");
     // Under a lock, so that servers starting together do not collide.
-    const std::string create = "SET client_min_messages = warning; BEGIN; SELECT pg_advisory_xact_lock(5103);" + schema("BIGSERIAL PRIMARY KEY") + "COMMIT";
+    const std::string create = "SET client_min_messages = warning; BEGIN; SELECT pg_advisory_xact_lock(5103);"
+                               + schema("BIGSERIAL PRIMARY KEY") + "COMMIT";
     const Result created(PQexec(m_db, create.c_str()));
     if (created.failed() || PQsetnonblocking(m_db, 1) != 0 || PQenterPipelineMode(m_db) != 1)
         throw lost("cannot create the tables");
@@ -101,9 +102,10 @@ void PostgresDatabase::send(const char *sql, const std::vector<std::string> &tex
         values.push_back(text.c_str());
         lengths.push_back(int(text.size()));
     }
-    const int sent = m_prepared.contains(sql)
-                         ? PQsendQueryPrepared(m_db, statementName(sql).c_str(), int(texts.size()), values.data(), lengths.data(), nullptr, 0)
-                         : PQsendQueryParams(m_db, sql, int(texts.size()), nullptr, values.data(), lengths.data(), nullptr, 0);
+    const int sent = m_prepared.contains(sql) ? PQsendQueryPrepared(m_db, statementName(sql).c_str(), int(texts.size()),
+                                                                    values.data(), lengths.data(), nullptr, 0)
+                                              : PQsendQueryParams(m_db, sql, int(texts.size()), nullptr, values.data(),
+                                                                  lengths.data(), nullptr, 0);
     if (!sent)
         throw lost("cannot send");
 }

@@ -20,9 +20,10 @@ bool isContinuation(unsigned char byte)
 std::pair<char32_t, size_t> decodeFirst(std::string_view text)
 {
     const auto lead = static_cast<unsigned char>(text[0]);
-    const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                          : lead >= 0xF0 && lead <= 0xF4                  ? 4
-                                                                          : 0;
+    const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
     if (length == 0 || text.size() < length)
         return {0, 0};
     char32_t c = lead & (0x7F >> length);

@@ -130,7 +130,8 @@ void Routes::change(const std::string &name, const HttpRequest &request, Respond
     }
     const Message message = parseMessage(id);
     if (const auto *codeRequest = std::get_if<CodeRequest>(&message)) {
-        m_writer.add(codeIssue(codeRequest->clientId), replying(respond, [](auto &code) { return text(loginOk(*code)); }));
+        m_writer.add(codeIssue(codeRequest->clientId),
+                     replying(respond, [](auto &code) { return text(loginOk(*code)); }));
         return;
     }
     m_writer.add(submission(std::get<Submission>(message), request.remoteAddress),

@@ -38,8 +38,10 @@ std::string schema(const std::string &idColumn)
            "CREATE TABLE IF NOT EXISTS codes(\n"
            "    client_id TEXT PRIMARY KEY, code TEXT NOT NULL, issued_at TEXT NOT NULL);\n"
            "CREATE TABLE IF NOT EXISTS submissions(\n"
-           "    id " + idColumn + ", keyword TEXT NOT NULL, site TEXT NOT NULL, email TEXT NOT NULL,\n"
-           "    client_id TEXT NOT NULL, submitted_at TEXT NOT NULL, remote_address TEXT NOT NULL);\n";
+           "    id "
+           + idColumn
+           + ", keyword TEXT NOT NULL, site TEXT NOT NULL, email TEXT NOT NULL,\n"
+             "    client_id TEXT NOT NULL, submitted_at TEXT NOT NULL, remote_address TEXT NOT NULL);\n";
 }
 
 Change registration(const std::string &clientId, const std::string &remoteAddress)

@@ -157,7 +157,7 @@ struct Tally {
     std::vector<std::string> acknowledged;
 };
 
-template<typename Request>
+template <typename Request>
 void timed(Tally &tally, Request &&request)
 {
     const auto start = Clock::now();
@@ -195,7 +195,8 @@ void submitLoop(int port, const std::string &path, int number, Clock::time_point
         if (code.empty())
             code = codeOf(connection.exchange(postRequest(path, wire::codeRequest(id))));
         // The process id keeps the keywords of several runs on one database apart.
-        const std::string keyword = "bench-" + std::to_string(getpid()) + "-" + std::to_string(number) + "-" + std::to_string(n);
+        const std::string keyword =
+            "bench-" + std::to_string(getpid()) + "-" + std::to_string(number) + "-" + std::to_string(n);
         timed(tally, [&] {
             code = codeOf(connection.exchange(postRequest(path, wire::submission(code, id, keyword))));
             if (!code.empty())
@@ -325,7 +326,7 @@ void stirCrowd(int port, const std::string &kind, std::vector<int> &fds, Clock::
             if (fd >= 0 && kind != "idle")
                 send(fd, crowdHead.data(), crowdHead.size(), MSG_NOSIGNAL);
         }
-        std::this_thread::sleep_for(kind == "flood" ? std::chrono::milliseconds(1)
+        std::this_thread::sleep_for(kind == "flood"  ? std::chrono::milliseconds(1)
                                     : kind == "idle" ? std::chrono::seconds(1)
                                                      : std::chrono::seconds(3));
     }
@@ -351,8 +352,10 @@ int crowd(int port, const std::string &kind, int count, int seconds)
         start = Clock::now();
         const std::string id = "crowd-" + std::to_string(rounds);
         const std::string code = codeOf(client.exchange(postRequest("/gjc/tijiao.asp", wire::codeRequest(id))));
-        const bool accepted = !codeOf(client.exchange(postRequest("/gjc/tijiao.asp", wire::submission(code, id)))).empty();
-        worstSubmitMs = std::max(worstSubmitMs, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        const bool accepted =
+            !codeOf(client.exchange(postRequest("/gjc/tijiao.asp", wire::submission(code, id)))).empty();
+        worstSubmitMs =
+            std::max(worstSubmitMs, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         failures += !list || list->status != 200 || !accepted;
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }

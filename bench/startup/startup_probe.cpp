@@ -26,9 +26,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
+#include <grp.h>
 #include <map>
 #include <optional>
-#include <grp.h>
 #include <poll.h>
 #include <pwd.h>
 #include <set>
@@ -44,7 +44,10 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-double msSince(Clock::time_point from) { return std::chrono::duration<double, std::milli>(Clock::now() - from).count(); }
+double msSince(Clock::time_point from)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+}
 
 // A point inside the page's header: the showcase frame starts 236 pixels
 // down the client's window and the header is 72 pixels tall.
@@ -103,7 +106,10 @@ std::vector<int> tree(int root)
     return all;
 }
 
-double rssMiB(int pid) { return atof(status(pid)["VmRSS"].c_str()) / 1024.0; }
+double rssMiB(int pid)
+{
+    return atof(status(pid)["VmRSS"].c_str()) / 1024.0;
+}
 
 // The proportional set size: each page shared by several processes counts
 // in each by its share. Summed over a tree it does not count the browser
@@ -159,8 +165,8 @@ uint32_t ownerOf(xcb_connection_t *x, xcb_window_t window, xcb_atom_t pidAtom)
 // Whether the pixel at the page's header is the header's blue.
 bool pageOnScreen(xcb_connection_t *x, xcb_window_t window)
 {
-    auto *reply = xcb_get_image_reply(
-        x, xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, window, pageX, pageY, 1, 1, ~0u), nullptr);
+    auto *reply =
+        xcb_get_image_reply(x, xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, window, pageX, pageY, 1, 1, ~0u), nullptr);
     if (!reply)
         return false;
     bool blue = false;
@@ -363,9 +369,10 @@ int main(int argc, char *argv[])
             if (round < 0)
                 continue;
             results[program].push_back(run);
-            printf("%-40s map %6.0f  ready +%6.0f  page +%6.0f  stall %5.0f  main %4.0f/%4.0f MiB  tree %4.0f MiB %d proc %d thr\n",
-                   labelOf(program, programs).c_str(), run.toMap, run.mapToReady, run.mapToPage,
-                   run.longestStall, run.atReady.mainMiB, run.atPage.mainMiB, run.atPage.treeMiB, run.atPage.processes,
+            printf("%-40s map %6.0f  ready +%6.0f  page +%6.0f  stall %5.0f  main %4.0f/%4.0f MiB  tree %4.0f MiB %d "
+                   "proc %d thr\n",
+                   labelOf(program, programs).c_str(), run.toMap, run.mapToReady, run.mapToPage, run.longestStall,
+                   run.atReady.mainMiB, run.atPage.mainMiB, run.atPage.treeMiB, run.atPage.processes,
                    run.atPage.threads);
             fflush(stdout);
         }

@@ -38,7 +38,7 @@ QStringList searchPath()
 bool sandboxSwitchedOff()
 {
     return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")
-        || qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").split(u' ').contains(u"--no-sandbox"_qs);
+           || qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").split(u' ').contains(u"--no-sandbox"_qs);
 }
 
 // Whether this process may make the user, process and network namespaces

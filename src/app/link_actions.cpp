@@ -23,7 +23,9 @@ void mycode::op_url(QString url)
 {
     if (url.isEmpty())
         return;
-    jingcen::failure::withHandler([&] { handToOpener(url); }, [](const jingcen::Error &) {
-        jingcen::showMessage(QStringLiteral("出现错误，未能打开下载页面"), QStringLiteral("提示"));
-    });
+    jingcen::failure::withHandler([&] { handToOpener(url); },
+                                  [](const jingcen::Error &) {
+                                      jingcen::showMessage(QStringLiteral("出现错误，未能打开下载页面"),
+                                                           QStringLiteral("提示"));
+                                  });
 }

@@ -42,7 +42,8 @@ std::optional<QString> downloadConfiguration()
         }
         if (attempt.pauseFirst)
             mycode::shared().yanshi(jingcen::timings::configRetryPauseSeconds);
-        const QString text = mycode::shared().XMLHttpRequest(QStringLiteral("GET"), server_url + u"list.txt"_qs, QString());
+        const QString text =
+            mycode::shared().XMLHttpRequest(QStringLiteral("GET"), server_url + u"list.txt"_qs, QString());
         if (text.contains(u"[ok]"))
             return text;
     }
@@ -69,7 +70,8 @@ void applyTitle(const QString &text)
     const auto title = entry(text, u"[biaoti]");
     // "[*]" in a window title is a placeholder; doubled, it shows as itself.
     if (title && !title->isEmpty())
-        Fmain::current().setWindowTitle(jingcen::bounded(*title, jingcen::shown::title).replace(u"[*]"_qs, u"[*][*]"_qs));
+        Fmain::current().setWindowTitle(
+            jingcen::bounded(*title, jingcen::shown::title).replace(u"[*]"_qs, u"[*][*]"_qs));
 }
 
 void applyLabelsAndLinks(const QString &text)

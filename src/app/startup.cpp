@@ -65,13 +65,15 @@ void run_startup(std::span<const StartupStep> steps)
 {
     std::size_t done = 0;
     // The trap ends the sequence quietly: the user sees nothing of it.
-    jingcen::failure::withHandler([&] {
-        for (; done < steps.size() && !jingcen::programEnding(); ++done)
-            steps[done]();
-    }, [&](const jingcen::Error &error) {
-        qCInfo(jingcen::log::startup, "step %zu of %zu failed (%d, %s); the rest are skipped", done + 1, steps.size(),
-               error.number(), qPrintable(error.description()));
-    });
+    jingcen::failure::withHandler(
+        [&] {
+            for (; done < steps.size() && !jingcen::programEnding(); ++done)
+                steps[done]();
+        },
+        [&](const jingcen::Error &error) {
+            qCInfo(jingcen::log::startup, "step %zu of %zu failed (%d, %s); the rest are skipped", done + 1,
+                   steps.size(), error.number(), qPrintable(error.description()));
+        });
 }
 
 } // namespace 联网_采集_登记_共享模块

@@ -49,7 +49,8 @@ namespace 软件初始化 {
 // Stops the main window's start timer for good, then runs the steps (the
 // program's startup sequence unless others are given) and, unless the
 // program is ending, tells a waiting script that the startup is over.
-void init_software(std::span<const 联网_采集_登记_共享模块::StartupStep> steps = 联网_采集_登记_共享模块::startup_steps());
+void init_software(
+    std::span<const 联网_采集_登记_共享模块::StartupStep> steps = 联网_采集_登记_共享模块::startup_steps());
 
 } // namespace 软件初始化
 

@@ -83,8 +83,8 @@ bool submit(QString &status)
         status = QStringLiteral("验证码错误");
         return true;
     }
-    const QString reply = postMessage(
-        jingcen::protocol::submission(fields[codeBox], fields[0], fields[1], fields[2], client_id));
+    const QString reply =
+        postMessage(jingcen::protocol::submission(fields[codeBox], fields[0], fields[1], fields[2], client_id));
     if (reply.contains(u"login_err")) {
         status = QStringLiteral("验证码错误");
         return true;

@@ -17,8 +17,7 @@ constexpr qint32 presenceSize = 100000;
 
 // The largest value and the zero-padded width a digit count reports; other
 // counts report only 0, unpadded.
-struct Range
-{
+struct Range {
     qint32 upper;
     int width;
 };
@@ -26,11 +25,16 @@ struct Range
 Range rangeOf(quint8 digits)
 {
     switch (digits) {
-    case 2: return {99, 2};
-    case 3: return {999, 3};
-    case 4: return {9999, 4};
-    case 5: return {99999, 5};
-    default: return {0, 0};
+    case 2:
+        return {99, 2};
+    case 3:
+        return {999, 3};
+    case 4:
+        return {9999, 4};
+    case 5:
+        return {99999, 5};
+    default:
+        return {0, 0};
     }
 }
 

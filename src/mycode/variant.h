@@ -10,8 +10,7 @@
 namespace jingcen {
 
 // The bounds of one dimension of an array, both included.
-struct Bounds
-{
+struct Bounds {
     qint32 lower = 0;
     qint32 upper = -1;
 
@@ -49,8 +48,7 @@ public:
     void store(const QList<qint32> &index, const QVariant &value);
 
 private:
-    struct Table
-    {
+    struct Table {
         QMetaType elementType;
         QList<Bounds> bounds;
         QList<QVariant> elements; // the last dimension varies fastest

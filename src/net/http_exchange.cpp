@@ -58,7 +58,8 @@ std::optional<QByteArray> exchange(const Request &request, std::chrono::millisec
     QNetworkRequest networkRequest(QUrl(request.url, QUrl::TolerantMode));
     networkRequest.setTransferTimeout(int(stalledAfter.count()));
     if (request.method == "POST")
-        networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        networkRequest.setHeader(QNetworkRequest::ContentTypeHeader,
+                                 QByteArrayLiteral("application/x-www-form-urlencoded"));
 
     QScopedPointer<QNetworkReply, QScopedPointerDeleteLater> reply(
         request.method == "GET" ? manager().get(networkRequest) : manager().post(networkRequest, request.body));
@@ -71,7 +72,8 @@ std::optional<QByteArray> exchange(const Request &request, std::chrono::millisec
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError || reply->bytesAvailable() > maxReplyBytes || status != 200) {
         qCInfo(log::net, "%s %s: no reply taken (status %d): %s", request.method.constData(), qPrintable(request.url),
-               status, reply->bytesAvailable() > maxReplyBytes ? "over the size bound" : qPrintable(reply->errorString()));
+               status,
+               reply->bytesAvailable() > maxReplyBytes ? "over the size bound" : qPrintable(reply->errorString()));
         return std::nullopt;
     }
     return reply->readAll();

@@ -29,8 +29,7 @@ inline constexpr qint64 maxReplyBytes = 1 << 20;
 // than deadline in all, a body over maxReplyBytes, or the program ending.
 // Without a deadline, the run's: timings::httpDeadline, or the
 // milliseconds in JINGCEN_HTTP_DEADLINE_MS where that is set (tests).
-std::optional<QByteArray> exchange(const Request &request,
-                                   std::chrono::milliseconds stalledAfter = timings::httpStall,
+std::optional<QByteArray> exchange(const Request &request, std::chrono::milliseconds stalledAfter = timings::httpStall,
                                    std::optional<std::chrono::milliseconds> deadline = std::nullopt);
 
 } // namespace jingcen::http

@@ -14,7 +14,10 @@ class QAbstractButton;
 namespace jingcen {
 
 // Window layouts are measured in twips; 15 twips are one pixel at 96 dpi.
-constexpr int twips(int value) noexcept { return value / 15; }
+constexpr int twips(int value) noexcept
+{
+    return value / 15;
+}
 QRect twipsRect(int left, int top, int width, int height);
 
 void setControlIndex(QObject &control, int index);

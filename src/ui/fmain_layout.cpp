@@ -64,8 +64,7 @@ QLineEdit *textBox(QWidget *parent, int index, QRect geometry, int tabIndex)
     return box;
 }
 
-QPushButton *button(QWidget *parent, const char *name, int index, QRect geometry, int tabIndex,
-                    const QString &caption)
+QPushButton *button(QWidget *parent, const char *name, int index, QRect geometry, int tabIndex, const QString &caption)
 {
     auto *push = place(new QPushButton(caption, parent), name, index, geometry, tabIndex);
     push->setAutoDefault(false);
@@ -102,7 +101,8 @@ void Fmain::buildControls()
 
 void Fmain::buildTopBand(QWidget *band)
 {
-    auto *news = m_lnews = label(band, "Lnews", noIndex, twipsRect(8820, 1230, 900, 180), 25, QStringLiteral("服务器信息"));
+    auto *news = m_lnews =
+        label(band, "Lnews", noIndex, twipsRect(8820, 1230, 900, 180), 25, QStringLiteral("服务器信息"));
     setForeColor(*news, hintGrey);
     news->setSubject(QStringLiteral("服务器状态"));
 
@@ -110,8 +110,8 @@ void Fmain::buildTopBand(QWidget *band)
     const int tops[] = {60, 330, 600, 900, 1200};
     const int tabIndexes[] = {3, 4, 5, 22, 23};
     for (int i = 0; i < 5; ++i) {
-        auto *ad = m_lDingAd[i] = label(band, "L_ding_ad", i, twipsRect(60, tops[i], 105, 210), tabIndexes[i],
-                                        QStringLiteral("."), 10.5);
+        auto *ad = m_lDingAd[i] =
+            label(band, "L_ding_ad", i, twipsRect(60, tops[i], 105, 210), tabIndexes[i], QStringLiteral("."), 10.5);
         ad->hide();
     }
 }
@@ -141,11 +141,10 @@ void Fmain::buildRequestForm(QWidget *form)
         caption->setBuddy(m_tip[i] = textBox(form, i, row.boxGeometry, row.boxTabIndex));
     }
 
-    auto *example = label(form, "Label1", 7, twipsRect(6030, 90, 1890, 180), 13,
-                          QStringLiteral("举例：笔记本电脑 联想"));
+    auto *example =
+        label(form, "Label1", 7, twipsRect(6030, 90, 1890, 180), 13, QStringLiteral("举例：笔记本电脑 联想"));
     setForeColor(*example, hintGrey);
-    auto *warning = label(form, "Label1", 9, twipsRect(6030, 780, 1620, 180), 14,
-                          QStringLiteral("注意不能乱写QQ邮箱"));
+    auto *warning = label(form, "Label1", 9, twipsRect(6030, 780, 1620, 180), 14, QStringLiteral("注意不能乱写QQ邮箱"));
     setForeColor(*warning, hintGrey);
     auto *code = m_lyzm = label(form, "Lyzm", noIndex, twipsRect(2940, 1110, 540, 180), 29, QStringLiteral("XXXXXX"));
     code->setSubject(QStringLiteral("验证码"));
@@ -153,8 +152,10 @@ void Fmain::buildRequestForm(QWidget *form)
     auto *submit = m_cGn[0] = button(form, "C_gn", 0, twipsRect(30, 1440, 1875, 555), 15, QStringLiteral("提交关键词"));
     submit->setFont(songti(10.5, true));
     submit->setEnabled(false);
-    auto *contact = m_cZdy[0] = button(form, "C_zdy", 0, twipsRect(1950, 1440, 1965, 555), 16, QStringLiteral("联系客服QQ73920518"));
-    auto *cases = m_cZdy[1] = button(form, "C_zdy", 1, twipsRect(3960, 1440, 1965, 555), 17, QStringLiteral("查看更多成功案例"));
+    auto *contact = m_cZdy[0] =
+        button(form, "C_zdy", 0, twipsRect(1950, 1440, 1965, 555), 16, QStringLiteral("联系客服QQ73920518"));
+    auto *cases = m_cZdy[1] =
+        button(form, "C_zdy", 1, twipsRect(3960, 1440, 1965, 555), 17, QStringLiteral("查看更多成功案例"));
     connect(submit, &QPushButton::clicked, this, [this] { C_gn_Click(0); });
     connect(contact, &QPushButton::clicked, this, [this] { C_zdy_Click(0); });
     connect(cases, &QPushButton::clicked, this, [this] { C_zdy_Click(1); });

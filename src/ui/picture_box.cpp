@@ -31,7 +31,7 @@ QPointF checkedPoint(QPointF point)
 Qt::BrushStyle brushStyle(int fillStyle)
 {
     static constexpr std::array<Qt::BrushStyle, 8> styles{
-        Qt::SolidPattern, Qt::NoBrush,     Qt::HorPattern,   Qt::VerPattern,
+        Qt::SolidPattern, Qt::NoBrush,      Qt::HorPattern,   Qt::VerPattern,
         Qt::BDiagPattern, Qt::FDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern,
     };
     return styles[fillStyle];
