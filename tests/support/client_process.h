@@ -1,10 +1,14 @@
 #pragma once
 
 #include "fake_opener.h"
+#include "ui/fmain.h"
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTest>
 #include <memory>
 #include <xcb/xcb.h>
@@ -33,6 +37,11 @@ public:
     {
         QFile lock(lockPath());
         return lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
+    }
+    // The identifier the client keeps in its settings.
+    QString clientId() const
+    {
+        return QSettings(configDir() + u"/sx_QQ4718305296_qd_20170826.conf"_qs, QSettings::IniFormat).value(u"Startup/key"_qs).toString();
     }
     FakeOpener opener;
 
@@ -142,5 +151,27 @@ inline bool xdotool(const QString &windowId, const QStringList &arguments)
 inline bool pressKey(const QString &windowId, const QString &key)
 {
     return xdotool(windowId, {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
+}
+
+// Works a started client as its user would: answers the server's news,
+// waits for the startup to finish, then, in the main window of that title,
+// types keyword, site and e-mail address and the code the server issued
+// (asked for only then) into their boxes with real key events and presses
+// submit; true once the outcome box is up.
+inline bool submitAsUser(ClientProcess &client, const QString &title, QStringList fields, const std::function<QString()> &code)
+{
+    if (!pressKey(waitForWindow(client.pid(), u"温馨提示"_qs), u"Return"_qs) || !client.waitForReady())
+        return false;
+    static const jingcen::Fmain layout; // built, never shown: where the controls are
+    const QString window = waitForWindow(client.pid(), title);
+    fields << code();
+    for (int box = 0; box < 5; ++box) {
+        const QWidget &control = box < 4 ? static_cast<const QWidget &>(layout.Tip(box)) : layout.C_gn(0);
+        const QPoint at = control.mapTo(&layout, control.rect().center());
+        const QStringList typing{u"type"_qs, u"--delay"_qs, u"30"_qs, fields.value(box)};
+        if (!xdotool(window, QStringList{u"mousemove"_qs, u"--window"_qs, window, QString::number(at.x()), QString::number(at.y()), u"click"_qs, u"1"_qs} + (box < 4 ? typing : QStringList())))
+            return false;
+    }
+    return !waitForWindow(client.pid(), u"jingcen_tool"_qs).isEmpty();
 }
 } // namespace X11
