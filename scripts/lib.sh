@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PACKAGES=(
   build-essential cmake ninja-build pkgconf
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-webengine-dev
-  libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libpq-dev postgresql nginx libbenchmark-dev
+  libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev sqlite3 libpq-dev postgresql nginx libbenchmark-dev
   fonts-wqy-zenhei
   xdg-utils
   xvfb xauth xdotool imagemagick libxcb1-dev

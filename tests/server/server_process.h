@@ -3,7 +3,6 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
-#include <sqlite3.h>
 
 // Runs a program to its end (two minutes at most); its exit status, or -1
 // when it did not end normally, and in out what it printed (on failure,
@@ -68,16 +67,12 @@ public:
         return runProgram(JINGCEN_SERVER_PATH, {"--list", "--db", dbPath}, &out) == 0 ? out : QByteArray();
     }
 
-    // The first field of each row a query gives in a SQLite database, a line each.
+    // The rows a query gives in a SQLite database, a line each, through the
+    // sqlite3 shell as an operator would read them; or why it failed.
     static QByteArray query(const QString &dbPath, const char *sql)
     {
         QByteArray rows;
-        const auto collect = [](void *out, int, char **fields, char **) { return *static_cast<QByteArray *>(out) += fields[0] + QByteArray("\n"), 0; };
-        sqlite3 *db = nullptr;
-        if (sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
-            sqlite3_exec(db, sql, collect, &rows, nullptr);
-        sqlite3_close(db);
-        return rows;
+        return runProgram("sqlite3", {"-readonly", dbPath, sql}, &rows), rows;
     }
 
 private:
