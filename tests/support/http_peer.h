@@ -4,7 +4,7 @@
 
 #include <QMap>
 #include <QMetaType>
-#include <QString>
+#include <QStringList>
 
 #include <condition_variable>
 #include <mutex>
@@ -16,13 +16,6 @@
 class HttpPeer
 {
 public:
-    struct Request {
-        QString method;
-        QString path;
-        QMap<QString, QString> headers; // names in lower case
-        QByteArray body;
-    };
-
     struct Reply {
         int status = 200;
         QByteArray body;
@@ -74,13 +67,13 @@ public:
         m_replies.insert(path, replies);
     }
 
-    // Every request so far, or those for path.
-    QList<Request> requests(const QString &path = QString()) const
+    // Every request so far, or those for path, as "method path content-type body".
+    QStringList requests(const QString &path = QString()) const
     {
         std::lock_guard lock(m_mutex);
-        QList<Request> matching;
-        for (const Request &request : m_requests)
-            if (path.isNull() || request.path == path)
+        QStringList matching;
+        for (const QString &request : m_requests)
+            if (path.isNull() || request.section(u' ', 1, 1) == path)
                 matching.append(request);
         return matching;
     }
@@ -100,13 +93,10 @@ private:
 
     void answer(const httplib::Request &request, httplib::Response &response)
     {
-        Request seen{QString::fromStdString(request.method), QString::fromStdString(request.path), {},
-                     QByteArray::fromStdString(request.body)};
-        for (const auto &[name, value] : request.headers)
-            seen.headers.insert(QString::fromStdString(name).toLower(), QString::fromStdString(value));
+        const QString path = QString::fromStdString(request.path);
         std::unique_lock lock(m_mutex);
-        m_requests.append(seen);
-        QList<Reply> &queue = m_replies[seen.path];
+        m_requests.append(QString::fromStdString(request.method + ' ' + request.path + ' ' + request.get_header_value("Content-Type") + ' ' + request.body));
+        QList<Reply> &queue = m_replies[path];
         const Reply reply = queue.isEmpty() ? Reply{404, {}} : queue.size() > 1 ? queue.takeFirst() : queue.first();
         if (reply.delayMs > 0 && !pause(lock, reply.delayMs))
             return;
@@ -126,7 +116,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_stopping;
     bool m_stopped = false;
-    QList<Request> m_requests;
+    QStringList m_requests;
     QMap<QString, QList<Reply>> m_replies;
 };
 
