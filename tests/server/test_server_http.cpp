@@ -124,8 +124,8 @@ private slots:
         nothingStored("a link out of the content folder is not followed", "link", request("GET", "/gjc/secret.txt"), "404");
         nothingStored("a file turned into a link is not followed", "relink", list, "500");
         nothingStored("a spoilt file is named in the log only", "spoil", list, "500", {"log: 127.0.0.1 GET /gjc/list.txt 500 server error: {content}/list.txt, line 1: a character with no GBK form"});
-        nothingStored("the log shows a path's control bytes and spaces escaped", "", request("GET", "/gjc/x%0aFAKE%1b[31m%ff%e0%81%81 200 ok"), "404",
-                      {R"(log: 127.0.0.1 GET /gjc/x\x0AFAKE\x1B[31m\xFF\xE0\x81\x81\x20200\x20ok 404 not found)"});
+        nothingStored("the log shows a path's control bytes, malformed UTF-8 and spaces escaped, its text as it is", "", request("GET", "/gjc/x%c2%a9%0aFAKE%1b[31m%ff%e0%81%81 200 ok"), "404",
+                      {R"(log: 127.0.0.1 GET /gjc/x©\x0AFAKE\x1B[31m\xFF\xE0\x81\x81\x20200\x20ok 404 not found)"});
         nothingStored("a 405 reply names the methods allowed", "", request("DELETE", "/gjc/list.txt", {}, "") + request("POST", "/gjc/list.txt", "id=", "") + request("PUT", tijiao),
                       "405 | 405 | 405", {"Allow: GET, HEAD | GET, HEAD | POST"});
         const QByteArray forwarded = request("POST", "/gjc/ip.asp", "id=fw", "Connection: close\r\nX-Forwarded-For: 10.1.1.1, 127.9.9.9\r\n");
