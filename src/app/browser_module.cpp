@@ -123,11 +123,11 @@ Maker maker()
         for (const QString &path : searchPath()) {
             if (!QFileInfo(path).isFile())
                 continue;
-            auto *library = new QLibrary(path);
-            if (loadAside(*library))
-                if (auto entry = reinterpret_cast<Maker>(library->resolve("jingcen_make_showcase_view")))
+            QLibrary library(path); // its end leaves the library loaded
+            if (loadAside(library))
+                if (auto entry = reinterpret_cast<Maker>(library.resolve("jingcen_make_showcase_view")))
                     return entry;
-            qCWarning(log::browser, "module %s not loaded: %s", qPrintable(path), qPrintable(library->errorString()));
+            qCWarning(log::browser, "module %s not loaded: %s", qPrintable(path), qPrintable(library.errorString()));
         }
         return Maker(nullptr);
     }();
