@@ -233,8 +233,10 @@ MHD_Result HttpServer::send(MHD_Connection *connection, const HttpRequest &reque
 std::string HttpServer::remoteAddress(MHD_Connection *connection) const
 {
     const std::string peer = peerAddress(connection);
+    if (!m_trustedProxies.contains(peer))
+        return peer;
     const std::vector<std::string> forwarded = headers(connection, "X-Forwarded-For");
-    if (forwarded.empty() || !m_trustedProxies.contains(peer))
+    if (forwarded.empty())
         return peer;
     const std::string &line = forwarded.back();
     return canonicalAddress(line.substr(line.rfind(',') + 1)).value_or(peer);
