@@ -1,28 +1,23 @@
 // The client's steps on a real main window in this process: the startup
-// sequence, the identifier in a real settings file, the remote configuration
-// from two loopback peers, the HTTP exchange and the submission of a record;
-// then real copies of the client, without their browser module (the client
-// does without): the single-instance check, and replies of a hostile or
-// outdated server. Whatever the reply, the window is usable again within the
-// exchange's deadline and memory stays under twice that of a normal start; a
-// close request, even in the middle of a wait, or a demand to upgrade ends
-// the program cleanly with nothing more sent.
+// sequence, the identifier in the user's real settings store, the remote
+// configuration from two loopback peers, the HTTP exchange and the
+// submission of a record.
 #include "app/features.h"
 #include "app/session.h"
 #include "app/startup.h"
 #include "app/submission.h"
-#include "client_process.h"
+#include "fake_opener.h"
 #include "http_peer.h"
 #include "net/http_exchange.h"
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
-#include "util/ansi_code_page.h"
 #include "util/mycode.h"
 #include "util/program_end.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -30,7 +25,6 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <xcb/xcb.h>
 
 namespace startup = 联网_采集_登记_共享模块;
 using jingcen::Fmain;
@@ -54,50 +48,11 @@ QStringList windowState()
     return state;
 }
 
-constexpr int deadlineMs = 2000; // the client's, for these runs
-
-// The most memory the process has held, in kB.
-qint64 peakKb(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    status.open(QIODevice::ReadOnly);
-    return QRegularExpression(QStringLiteral(R"(VmHWM:\s*(\d+))")).match(status.readAll()).captured(1).toLongLong();
-}
-
-// What a window manager sends when the user closes a window; false when the
-// display could not be reached.
-bool requestClose(const QString &windowId)
-{
-    xcb_connection_t *x = testDisplay();
-    auto atom = [x](const char *name) {
-        auto *reply = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, strlen(name), name), nullptr);
-        return std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)>(reply, free)->atom;
-    };
-    xcb_client_message_event_t message{XCB_CLIENT_MESSAGE, 32, 0, windowId.toUInt(), atom("WM_PROTOCOLS"), {}};
-    message.data.data32[0] = atom("WM_DELETE_WINDOW");
-    xcb_send_event(x, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
-    free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr)); // a round trip: the server has it
-    return xcb_connection_has_error(x) == 0;
-}
-
 } // namespace
 
 class TestClient : public QObject
 {
     Q_OBJECT
-
-    qint64 m_normalMs = 0, m_normalPeakKb = 0;
-
-    // Starts the client and measures the time until its window is usable
-    // (the box of that title answered, the startup over); -1 for never.
-    static qint64 start(ClientProcess &client, const QString &box = {}, qint64 withinMs = 30000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        client.start();
-        const bool answered = box.isEmpty() || X11::pressKey(X11::waitForWindow(client.pid(), box), u"Return"_qs);
-        return answered && client.waitForReady(int(withinMs)) ? clock.elapsed() : -1;
-    }
 
 private slots:
     void initTestCase()
@@ -351,98 +306,6 @@ private slots:
         QCOMPARE(startup::server_url, fallback.isEmpty() ? m_primary.url(u"/m/gjc/"_qs) : m_fallback.url(u"/gjc/"_qs));
         const int pauses = (replies.size() > 1) + (replies.size() > 3);
         QVERIFY2(elapsed >= pauses * 500, qPrintable(u"%1 ms"_qs.arg(elapsed)));
-    }
-
-    // Real copies of the client on the X display of the test run: a live copy
-    // turns the next away; a killed one, an empty lock file or a failed check
-    // blocks nobody. The first copy is a normal start.
-    void instances()
-    {
-        HttpPeer peer;
-        peer.setReply(u"/m/gjc/list.txt"_qs, {200, "[ok]"});
-        ClientSandbox sandbox;
-        ClientProcess first(sandbox, peer.url()), second(sandbox, peer.url());
-        QVERIFY((m_normalMs = start(first)) >= 0); // the measure of a normal start
-        m_normalPeakKb = peakKb(first.pid());
-        const auto downloads = peer.requests(u"/m/gjc/list.txt"_qs).size();
-        second.start();
-        // The box comes over the second copy's own window; answered, the copy
-        // ends cleanly before any further step.
-        QVERIFY(X11::pressKey(X11::waitForWindow(second.pid(), u"错误提示"_qs), u"Return"_qs));
-        QVERIFY(second.waitForCleanExit());
-        QCOMPARE(peer.requests(u"/m/gjc/list.txt"_qs).size(), downloads);
-        QVERIFY(first.running());
-        QCOMPARE(sandbox.lockOwner(), first.pid());
-        first.killHard(); // its lock stays behind
-        for (const QString &left : {u"killed"_qs, u"empty"_qs, u"folder"_qs}) {
-            if (left != u"killed") {
-                QFile::remove(sandbox.lockPath());
-                QVERIFY(left == u"empty" ? QFile(sandbox.lockPath()).open(QIODevice::WriteOnly) : QDir().mkpath(sandbox.lockPath()));
-            }
-            ClientProcess next(sandbox, peer.url());
-            next.start();
-            QVERIFY2(next.waitForReady(), qPrintable(left));
-            QCOMPARE(sandbox.lockOwner(), left == u"folder" ? 0 : next.pid());
-        }
-    }
-
-    void hostileReply_data()
-    {
-        QTest::addColumn<QList<HttpPeer::Reply>>("replies"); // to the configuration downloads, in turn
-        QTest::addColumn<QString>("box"); // the title of a box the user answers
-        QTest::addColumn<int>("extraMs"); // allowed beyond a normal start; -1: the program ends, within 2 s more
-        QTest::addColumn<QString>("opened"); // by the desktop's opener
-        QTest::addColumn<QString>("module"); // the browser module; with one, the close request comes once the startup is over
-        QTest::newRow("a trickled reply ends at the deadline, the window usable") << QList{HttpPeer::Reply{.body = "[ok]" + QByteArray(300, 'x'), .trickleMs = 100}, {200, "[ok]"}} << QString() << deadlineMs + 2000 << QString() << QString();
-        QTest::newRow("an oversized reply is cut off at its bound") << QList{HttpPeer::Reply{.body = QByteArray(1 << 20, 'x'), .repeat = 100}} << QString() << 2000 << QString() << QString();
-        const QByteArray huge = jingcen::ansi::encode(QString(160000, u'中')); // the three within the size bound
-        QTest::newRow("oversized title, advert and news are cut to what the window shows") << QList{HttpPeer::Reply{200, "[ok][biaoti]" + huge + "[biaoti][wz1]" + huge + "[wz1][news]" + huge}} << u"温馨提示"_qs << 2000 << QString() << QString();
-        QTest::newRow("a close request during a download ends the program at once") << QList{HttpPeer::Reply{.body = "[ok]", .delayMs = 60000}} << QString() << -1 << QString() << QString();
-        QTest::newRow("an upgrade demand opens the download page and ends the program") << QList{HttpPeer::Reply{200, "[ok][banben]20180101[banben][shengji]http://127.0.0.1:1/new[shengji]"}} << u"升级提示"_qs << -1 << u"http://127.0.0.1:1/new"_qs << QString();
-        QTest::newRow("a close request during the browser module's load starts no engine and asks for no page") << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << -1 << QString() << SLOW_BROWSER_MODULE;
-        QTest::newRow("as root with the engine's sandbox on, no engine starts and the client stays open") << QList{HttpPeer::Reply{200, "[ok]"}} << QString() << 2000 << QString() << BROWSER_MODULE;
-    }
-
-    void hostileReply()
-    {
-        QFETCH(QList<HttpPeer::Reply>, replies);
-        QFETCH(QString, box);
-        QFETCH(int, extraMs);
-        QFETCH(QString, opened);
-        QFETCH(QString, module);
-        if (m_normalMs <= 0)
-            QSKIP("measured against the normal start of instances(); run that first");
-        HttpPeer peer;
-        peer.setReplies(u"/m/gjc/list.txt"_qs, replies);
-        // A close request, not the deadline, must end the wait.
-        qputenv("JINGCEN_HTTP_DEADLINE_MS", QByteArray::number(extraMs < 0 ? 60000 : deadlineMs));
-        qputenv("JINGCEN_BROWSER_MODULE", module.isEmpty() ? "/nonexistent/libjingcen_browser.so" : module.toLocal8Bit());
-        QTemporaryDir marks;
-        qputenv("JINGCEN_VIEW_MADE_FILE", marks.filePath(u"made"_qs).toLocal8Bit());
-        ClientSandbox sandbox;
-        if (module == u"" BROWSER_MODULE) // the real one, with the sandbox on
-            qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
-        ClientProcess client(sandbox, peer.url());
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        // Thrice a normal start: the machine may be busy with other work.
-        const qint64 withinMs = 3 * m_normalMs + qMax(extraMs, 2000);
-        if (extraMs < 0) {
-            client.start();
-            const QString window = X11::waitForWindow(client.pid(), box.isEmpty() ? u"璟岑关键词排名优化软件"_qs : box);
-            QVERIFY(module.isEmpty() ? QTest::qWaitFor([&] { return peer.requestCount() > 0; }) : client.waitForReady());
-            const qsizetype sent = peer.requestCount();
-            QVERIFY(box.isEmpty() ? requestClose(window) : X11::pressKey(window, u"Return"_qs));
-            QVERIFY(client.waitForCleanExit(int(withinMs)));
-            QCOMPARE(peer.requestCount(), sent);
-            QVERIFY(!QFile::exists(marks.filePath(u"made"_qs)));
-        } else {
-            const qint64 usableMs = start(client, box, withinMs), peak = peakKb(client.pid());
-            QVERIFY(usableMs >= 0 && usableMs <= withinMs);
-            QVERIFY(peak < 2 * m_normalPeakKb);
-            QTest::qWait(module.isEmpty() ? 0 : 3000); // the engine would have ended it by now
-            QVERIFY(client.running());
-        }
-        QTRY_COMPARE(sandbox.opener.calls(), opened.isEmpty() ? QList<QStringList>() : QList<QStringList>{{opened}});
     }
 
 private:

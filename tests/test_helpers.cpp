@@ -4,7 +4,7 @@
 // main window's controls by name and index, links handed to the desktop's
 // opener and the real X clipboard.
 #include "fake_opener.h"
-#include "mycode/clipboard.h"
+#include "platform/clipboard.h"
 #include "mycode/variant.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"

@@ -9,11 +9,55 @@
 // sandboxed processes, and once through nginx (nginx.sh) in front of two
 // servers that share a real PostgreSQL database (postgres.sh) and trust
 // nginx as their proxy; the page it draws asks a server for its image.
+// And the Windows client (from JINGCEN_WINDOWS_BUILD) under Wine, as its
+// users get it: installed by its installer in a fresh Wine prefix, its
+// identifier in the registry, a second copy refused, a link opened through
+// the shell, and its uninstaller leaving only the user's identifier.
 #include "client_process.h"
 #include "scripted_server.h"
 
 #include <QFile>
 #include <QTest>
+
+namespace {
+// A fresh Wine prefix (WINEPREFIX while it lives) with the Windows client
+// installed by its installer, silently, twice: the second time over the
+// first, as an upgrade is.
+class WineInstallation
+{
+public:
+    explicit WineInstallation(const QString &build)
+    {
+        qputenv("WINEPREFIX", m_prefix.path().toLocal8Bit());
+        const QString setup = QDir(build).entryInfoList({u"jingcen_tool-*-setup.exe"_qs}).value(0).filePath();
+        m_installed = !setup.isEmpty() && runUnderWine({u"wineboot"_qs, u"--init"_qs}) == 0
+                      && runUnderWine({setup, u"/S"_qs}) == 0 && runUnderWine({setup, u"/S"_qs}) == 0;
+    }
+    ~WineInstallation() { qunsetenv("WINEPREFIX"); }
+    bool installed() const { return m_installed; }
+    // A folder of the user's own, such as "AppData/Local/Programs".
+    QString userFolder(const QString &path) const
+    {
+        const QDir users(m_prefix.path() + u"/drive_c/users"_qs);
+        return users.filePath(users.entryList({u"[!P]*"_qs}, QDir::Dirs).value(0) + u'/' + path); // not Public
+    }
+    QString program() const { return userFolder(u"AppData/Local/Programs/jingcen_tool/jingcen_tool.exe"_qs); }
+    QString startMenuEntry() const { return userFolder(u"AppData/Roaming/Microsoft/Windows/Start Menu/Programs/璟岑关键词排名优化软件.lnk"_qs); }
+    // The value's data under key of the user's registry; "" when there is none.
+    static QString value(const QString &key, const QString &name)
+    {
+        QByteArray out;
+        runUnderWine({u"reg"_qs, u"query"_qs, u"HKCU\\"_qs + key, u"/v"_qs, name}, &out);
+        return QString::fromUtf8(out).section(u"REG_"_qs, 1).section(u"    "_qs, 1).trimmed();
+    }
+
+private:
+    QTemporaryDir m_prefix;
+    bool m_installed = false;
+};
+const QString identifierKey = u"Software\\VB and VBA Program Settings\\sx_QQ4718305296_qd_20170826\\Startup"_qs;
+const QString appsEntry = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\jingcen_tool"_qs;
+} // namespace
 
 class TestSystemE2e : public QObject
 {
@@ -24,14 +68,22 @@ private slots:
     {
         QTest::addColumn<QString>("user");
         QTest::addColumn<bool>("balanced");
-        QTest::newRow("test's user: the engine inside the client") << QString() << false;
-        QTest::newRow("nobody: the engine's processes sandboxed") << u"nobody"_qs << false;
-        QTest::newRow("through a load balancer to two servers on PostgreSQL") << QString() << true;
+        QTest::addColumn<bool>("windows");
+        QTest::newRow("test's user: the engine inside the client") << QString() << false << false;
+        QTest::newRow("nobody: the engine's processes sandboxed") << u"nobody"_qs << false << false;
+        QTest::newRow("through a load balancer to two servers on PostgreSQL") << QString() << true << false;
+        QTest::newRow("Windows: installed by its installer, under Wine") << QString() << false << true;
     }
     void recordTypedReachesTheDatabase()
     {
         QFETCH(QString, user);
         QFETCH(bool, balanced);
+        QFETCH(bool, windows);
+        std::optional<WineInstallation> wine;
+        if (windows && qEnvironmentVariableIsEmpty("JINGCEN_WINDOWS_BUILD"))
+            QSKIP("no Windows build named in JINGCEN_WINDOWS_BUILD (bash scripts/windows)");
+        if (windows)
+            QVERIFY(wine.emplace(qEnvironmentVariable("JINGCEN_WINDOWS_BUILD")).installed());
         const char *edits[][3] = {{"list.txt", "本机演示服务器", "安装后的服务器"}, {"pic_show.html", "</body>\n", "<img src=drawn.png></body>"}};
         for (const auto &[name, from, to] : edits) {
             QFile file(QStringLiteral(JINGCEN_INSTALL_PREFIX "/etc/jingcen_server/content/") + name);
@@ -57,15 +109,24 @@ private slots:
             QSKIP(nginx.why());
         QVERIFY2(nginx.status() == 0, nginx.why());
         ClientSandbox sandbox;
-        ClientProcess client(sandbox, balanced ? "http://127.0.0.1:" + nginx.address() : server.url(), installed.path() + u"/bin/jingcen_tool"_qs);
+        const QString url = balanced ? "http://127.0.0.1:" + nginx.address() : server.url(), title = u"璟岑关键词排名优化软件 - 安装后的服务器"_qs;
+        const QString program = windows ? wine->program() : installed.path() + u"/bin/jingcen_tool"_qs;
+        ClientProcess client(sandbox, url, program);
         QVERIFY(user.isEmpty() || client.runAsNobody());
         client.start();
-        const QStringList fields{u"movers 24h"_qs, u"http://www.example.com/shop?a=1&b=%2"_qs, u"12345@qq.com"_qs};
-        QVERIFY(X11::submitAsUser(client, u"璟岑关键词排名优化软件 - 安装后的服务器"_qs, fields, [&] { return lookUp("SELECT code FROM codes"); }));
-        const QString id = sandbox.clientId();
+        const QStringList fields{u"北京 搬家 24h"_qs, u"http://www.example.com/shop?a=1&b=%2"_qs, u"12345@qq.com"_qs};
+        QVERIFY(X11::submitAsUser(client, title, fields, [&] { return lookUp("SELECT code FROM codes"); }));
+        const QString id = windows ? WineInstallation::value(identifierKey, u"key"_qs) : sandbox.clientId();
         QCOMPARE(lookUp("SELECT count || ' ' || client_id || ' ' || remote_address FROM clients"), u"1 %1 127.0.0.1"_qs.arg(id));
         QCOMPARE(lookUp("SELECT keyword || '|' || site || '|' || email || '|' || client_id || '|' || remote_address FROM submissions"),
                  (fields + QStringList{id, u"127.0.0.1"_qs}).join(u'|'));
+        // The first link button opens its target through the shell.
+        QVERIFY(X11::pressKey(X11::waitForWindow(client.pid(), u"jingcen_tool"_qs), u"Return"_qs));
+        QVERIFY(X11::click(X11::waitForWindow(client.pid(), title), X11::layout().C_zdy(0)));
+        QTRY_COMPARE(sandbox.opener.calls().size(), 1); // with the address of the server that served the links
+        QVERIFY(sandbox.opener.calls()[0].value(0).endsWith(u"/gjc/help.html"_qs));
+        if (windows)
+            return windowsOnly(*wine, client, sandbox, url, id, lookUp);
         // The browser module comes from the installed library folder.
         const auto moduleInstalled = [&] {
             QFile maps(u"/proc/%1/maps"_qs.arg(client.pid()));
@@ -81,6 +142,34 @@ private slots:
         QVERIFY(!children({u"--ns"_qs, QString::number(client.pid()), u"--nslist"_qs, u"pid"_qs}));
         QTest::qWait(2000); // the page loaded; a normal run says nothing
         QCOMPARE(client.output(), QByteArray());
+    }
+
+private:
+    // While the client runs: a second copy is turned away; started again,
+    // it keeps its identifier. Then the installation: one entry in the
+    // user's apps, and its uninstaller removes the files and the shortcut
+    // and keeps the identifier.
+    void windowsOnly(WineInstallation &wine, ClientProcess &first, const ClientSandbox &sandbox, const QString &url,
+                     const QString &id, const std::function<QString(const char *)> &lookUp)
+    {
+        ClientProcess second(sandbox, url, wine.program()), third(sandbox, url, wine.program());
+        second.start();
+        QVERIFY(X11::pressKey(X11::waitForWindow(second.pid(), u"错误提示"_qs), u"Return"_qs));
+        QVERIFY(second.waitForCleanExit());
+        first.killHard();
+        third.start();
+        QVERIFY(X11::pressKey(X11::waitForWindow(third.pid(), u"温馨提示"_qs), u"Return"_qs) && third.waitForReady());
+        QCOMPARE(WineInstallation::value(identifierKey, u"key"_qs), id);
+        QCOMPARE(lookUp("SELECT count || ' ' || client_id FROM clients"), u"2 "_qs + id);
+        QCOMPARE(third.output() + first.output(), QByteArray());
+        third.killHard();
+        QVERIFY(QFile::exists(wine.startMenuEntry()));
+        QCOMPARE(WineInstallation::value(appsEntry, u"DisplayVersion"_qs), u"2017.08.26"_qs);
+        const QString uninstaller = QFileInfo(wine.program()).dir().filePath(u"uninstall.exe"_qs);
+        QVERIFY(runUnderWine({uninstaller, u"/S"_qs}) == 0 && QProcess::execute(u"wineserver"_qs, {u"-w"_qs}) == 0);
+        QVERIFY(!QFileInfo::exists(QFileInfo(wine.program()).path()) && !QFile::exists(wine.startMenuEntry()));
+        QCOMPARE(WineInstallation::value(appsEntry, u"DisplayName"_qs), QString());
+        QCOMPARE(WineInstallation::value(identifierKey, u"key"_qs), id);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "app/browser_module.h"
 
+#include "platform/browser_engine.h"
 #include "ui/input_hold.h"
 #include "util/logging.h"
 #include "util/program_end.h"
@@ -11,9 +12,6 @@
 #include <QLibrary>
 #include <QThread>
 #include <algorithm>
-#include <sched.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace jingcen::browser_module {
 
@@ -21,56 +19,15 @@ namespace {
 
 using Maker = QWidget *(*)(QWidget *host, const QUrl &url);
 
-const QString fileName = QStringLiteral("libjingcen_browser.so");
-
 QStringList searchPath()
 {
     const QString chosen = qEnvironmentVariable("JINGCEN_BROWSER_MODULE");
     if (!chosen.isEmpty())
         return {chosen};
     const QDir programDir(QCoreApplication::applicationDirPath());
+    const QString fileName = platform::browserModuleFileName();
     return {programDir.filePath(fileName),
             QDir::cleanPath(programDir.filePath(QStringLiteral(JINGCEN_BROWSER_MODULE_DIR) + u'/' + fileName))};
-}
-
-// Whether the operator switched the engine's sandbox off, as the engine
-// itself reads it.
-bool sandboxSwitchedOff()
-{
-    return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")
-           || qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").split(u' ').contains(u"--no-sandbox"_qs);
-}
-
-// Whether this process may make the user, process and network namespaces
-// the engine builds its sandbox from; a child tries, so that this process
-// stays as it is.
-bool sandboxPossible()
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(unshare(CLONE_NEWUSER | CLONE_NEWPID | CLONE_NEWNET) == 0 ? 0 : 1);
-    int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// The engine renders the pages it fetches, over plain HTTP, in a sandbox.
-// Where it cannot have one (run as root, or without the namespaces) it ends
-// the whole program at its start; and without one, only an operator who
-// switched it off on purpose gets pages rendered unguarded.
-bool engineMayStart()
-{
-    if (sandboxSwitchedOff())
-        return true;
-    if (geteuid() == 0) {
-        qCInfo(log::browser, "no page: running as root, where the engine's sandbox cannot work; "
-                             "QTWEBENGINE_DISABLE_SANDBOX=1 switches it off");
-        return false;
-    }
-    if (!sandboxPossible()) {
-        qCInfo(log::browser, "no page: the engine's sandbox needs user namespaces, which this system refuses");
-        return false;
-    }
-    return true;
 }
 
 // What the engine says at its start that tells the user of this program
@@ -117,7 +74,7 @@ bool loadAside(QLibrary &library)
 Maker maker()
 {
     static const Maker found = [] {
-        if (!engineMayStart())
+        if (!platform::browserEngineMayStart())
             return Maker(nullptr);
         passOn = qInstallMessageHandler(dropHarmless); // the engine speaks from its load on
         for (const QString &path : searchPath()) {

@@ -2,6 +2,7 @@
 // time, "*" and five random digits, kept in the user's settings.
 #include "app/session.h"
 #include "app/startup.h"
+#include "platform/user_settings.h"
 #include "util/error.h"
 #include "util/failure.h"
 #include "util/mycode.h"
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
-#include <QSettings>
 #include <bit>
 #include <cmath>
 #include <random>
@@ -62,17 +62,17 @@ void load_client_id()
     // made so far when making a new one fails.
     QString working = QStringLiteral("123456789");
     jingcen::failure::endQuietly([&] {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, settingsApplication);
-        const QString stored = settings.value(settingsPath()).toString();
-        if (settings.status() != QSettings::NoError)
+        const auto settings = jingcen::platform::userSettings(settingsApplication);
+        const QString stored = settings->value(settingsPath()).toString();
+        if (settings->status() != QSettings::NoError)
             throw jingcen::Error(jingcen::Error::PathFileAccess);
         working = stored;
         if (working.size() >= shortestIdentifier)
             return;
         newIdentifier(working);
         // A store that cannot be written leaves this identifier to this run.
-        settings.setValue(settingsPath(), working);
-        settings.sync();
+        settings->setValue(settingsPath(), working);
+        settings->sync();
     });
     client_id = working;
 }

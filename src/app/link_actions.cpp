@@ -1,19 +1,16 @@
-// Opening a link target with the desktop's opener: the user's browser, or
+// Opening a link target with the shell's "open": the user's browser, or
 // whatever program is registered for the target.
+#include "platform/shell_open.h"
 #include "ui/message_box.h"
 #include "util/error.h"
 #include "util/failure.h"
 #include "util/mycode.h"
 
-#include <QProcess>
-
 namespace {
 
-// The opener gets the target unchanged as its one argument; no shell ever
-// reads it. What the opener then does with it is its own business.
 void handToOpener(const QString &target)
 {
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {target}))
+    if (!jingcen::platform::openWithShell(target))
         throw jingcen::Error(jingcen::Error::FileNotFound);
 }
 

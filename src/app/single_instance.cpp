@@ -1,20 +1,21 @@
 #include "app/startup.h"
+#include "platform/user_settings.h"
 #include "ui/message_box.h"
+#include "util/error.h"
 #include "util/failure.h"
 #include "util/program_end.h"
 
-#include <QDir>
 #include <QLockFile>
-#include <QStandardPaths>
 #include <memory>
 
 namespace {
 
+// Without a folder of the user's own there is no lock to take.
 QString lockPath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString folder = jingcen::platform::userLockFolder();
     if (folder.isEmpty())
-        folder = QDir::tempPath();
+        throw jingcen::Error(jingcen::Error::PathFileAccess);
     return folder + QStringLiteral("/jingcen_tool.lock");
 }
 

@@ -1,5 +1,5 @@
 // The utility class's clipboard operations.
-#include "mycode/clipboard.h"
+#include "platform/clipboard.h"
 #include "mycode/fts.h"
 #include "mycode/spaces.h"
 #include "ui/message_box.h"

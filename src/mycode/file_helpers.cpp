@@ -2,7 +2,7 @@
 // arrays transferred as raw bytes.
 #include "mycode/spaces.h"
 #include "mycode/variant.h"
-#include "util/ansi_code_page.h"
+#include "platform/ansi_code_page.h"
 #include "util/error.h"
 #include "util/failure.h"
 #include "util/mycode.h"

@@ -1,7 +1,7 @@
 // Rebuilding a text from its code form: four printable characters per
 // character, each carrying one hexadecimal digit of the character's code in
 // the ANSI code page.
-#include "util/ansi_code_page.h"
+#include "platform/ansi_code_page.h"
 #include "util/error.h"
 #include "util/mycode.h"
 

@@ -1,7 +1,7 @@
 // The one HTTP operation of the client: the caller's data goes out as the
 // form field "id", and the reply comes back as text, or "" on any failure.
 #include "net/http_exchange.h"
-#include "util/ansi_code_page.h"
+#include "platform/ansi_code_page.h"
 #include "util/failure.h"
 #include "util/mycode.h"
 

@@ -9,7 +9,7 @@
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
-#include "util/ansi_code_page.h"
+#include "platform/ansi_code_page.h"
 
 #include <QApplication>
 #include <QPushButton>

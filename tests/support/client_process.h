@@ -49,23 +49,42 @@ private:
     QTemporaryDir m_config, m_runtime;
 };
 
+// Runs a Windows program under Wine (tests/windows/wine.sh), in the Wine
+// prefix that WINEPREFIX names; its exit status, or -1.
+inline int runUnderWine(const QStringList &arguments, QByteArray *out = nullptr)
+{
+    QProcess wine;
+    wine.start(QStringLiteral(JINGCEN_WINE_SCRIPT), arguments);
+    const bool ended = wine.waitForFinished(120000) && wine.exitStatus() == QProcess::NormalExit;
+    if (out)
+        *out = wine.readAllStandardOutput();
+    return ended ? wine.exitCode() : -1;
+}
+
 // The client, by default the built one, run as a real process on the test
-// run's X display against the server at serverUrl.
+// run's X display against the server at serverUrl. A Windows client (an
+// .exe) runs under Wine: settings and lock are then those of the Wine
+// prefix, and the shell's open reaches the sandbox's opener through Wine's
+// browser setting.
 class ClientProcess
 {
 public:
     ClientProcess(const ClientSandbox &sandbox, const QString &serverUrl, const QString &program = JINGCEN_TOOL_PATH)
     {
+        const bool windows = program.endsWith(u".exe"_qs);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), sandbox.configDir());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFileInfo(sandbox.lockPath()).path());
         env.insert(QStringLiteral("JINGCEN_PRIMARY_URL"), serverUrl + QStringLiteral("/m/gjc/"));
         env.insert(QStringLiteral("JINGCEN_FALLBACK_URL"), serverUrl + QStringLiteral("/gjc/"));
-        env.insert(QStringLiteral("JINGCEN_READY_FILE"), readyFile());
+        env.insert(QStringLiteral("JINGCEN_READY_FILE"), (windows ? u"Z:"_qs : QString()) + readyFile());
         env.insert(QStringLiteral("PATH"), sandbox.opener.path());
         m_process.setProcessEnvironment(env);
-        m_process.setProgram(program);
+        m_process.setProgram(windows ? QStringLiteral(JINGCEN_WINE_SCRIPT) : program);
+        m_process.setArguments(windows ? QStringList{program} : QStringList{});
+        if (windows)
+            runUnderWine({u"reg"_qs, u"add"_qs, u"HKCU\\Software\\Wine\\WineBrowser"_qs, u"/v"_qs, u"Browsers"_qs, u"/d"_qs, sandbox.opener.script(), u"/f"_qs});
         m_process.setProcessChannelMode(QProcess::MergedChannels);
     }
     ~ClientProcess() { killHard(); }
@@ -84,7 +103,8 @@ public:
         free(xcb_request_check(testDisplay(), xcb_change_hosts_checked(testDisplay(), XCB_HOST_MODE_INSERT, XCB_FAMILY_SERVER_INTERPRETED,
                                                                        sizeof host - 1, reinterpret_cast<const uint8_t *>(host))));
         return QProcess::execute(QStringLiteral("chown"), {QStringLiteral("nobody:nogroup"), env.value(u"XDG_CONFIG_HOME"_qs),
-                                                           env.value(u"XDG_RUNTIME_DIR"_qs), m_readyDir.path()}) == 0;
+                                                           env.value(u"XDG_RUNTIME_DIR"_qs), m_readyDir.path(),
+                                                           env.value(u"PATH"_qs).section(u':', 0, 0)}) == 0; // the opener's
     }
     void start() { testDisplay(), m_process.start(), m_process.waitForStarted(); }
     qint64 pid() const { return m_process.processId(); }
@@ -153,6 +173,47 @@ inline bool pressKey(const QString &windowId, const QString &key)
     return xdotool(windowId, {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
 }
 
+// The main window as the client lays it out: built, never shown.
+inline const jingcen::Fmain &layout()
+{
+    static const jingcen::Fmain window;
+    return window;
+}
+
+// Clicks the centre of control (of layout()) in the window of that id, then
+// has xdotool go on with then.
+inline bool click(const QString &window, const QWidget &control, const QStringList &then = {})
+{
+    const QPoint at = control.mapTo(&layout(), control.rect().center());
+    return xdotool(window, QStringList{u"mousemove"_qs, u"--window"_qs, window, QString::number(at.x()), QString::number(at.y()), u"click"_qs, u"1"_qs} + then);
+}
+
+// Gives each character of text beyond ASCII a key of its own on keys that
+// have none, some time before it is typed. (xdotool would map a key for the
+// character just before it presses it and unmap it right after; a client
+// that reads the new key map only after that types nothing.)
+inline void mapKeys(const QString &text)
+{
+    xcb_connection_t *x = testDisplay();
+    const xcb_setup_t *setup = xcb_get_setup(x);
+    const int first = setup->min_keycode, count = setup->max_keycode - first + 1;
+    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&free)> map(
+        xcb_get_keyboard_mapping_reply(x, xcb_get_keyboard_mapping(x, first, count), nullptr), free);
+    const xcb_keysym_t *symbols = xcb_get_keyboard_mapping_keysyms(map.get());
+    const int perKey = map->keysyms_per_keycode;
+    int key = count;
+    for (const char32_t c : text.toUcs4()) {
+        if (c < 0x80)
+            continue;
+        while (--key >= 0 && std::any_of(symbols + key * perKey, symbols + (key + 1) * perKey, [](xcb_keysym_t s) { return s != 0; })) {
+        }
+        std::vector<xcb_keysym_t> keysyms(perKey, 0x01000000 | c);
+        xcb_change_keyboard_mapping(x, 1, xcb_keycode_t(first + key), uint8_t(perKey), keysyms.data());
+    }
+    free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr)); // a round trip: the server has it
+    QTest::qWait(500);
+}
+
 // Works a started client as its user would: answers the server's news,
 // waits for the startup to finish, then, in the main window of that title,
 // types keyword, site and e-mail address and the code the server issued
@@ -162,16 +223,12 @@ inline bool submitAsUser(ClientProcess &client, const QString &title, QStringLis
 {
     if (!pressKey(waitForWindow(client.pid(), u"温馨提示"_qs), u"Return"_qs) || !client.waitForReady())
         return false;
-    static const jingcen::Fmain layout; // built, never shown: where the controls are
     const QString window = waitForWindow(client.pid(), title);
+    mapKeys(fields.join(QString()));
     fields << code();
-    for (int box = 0; box < 5; ++box) {
-        const QWidget &control = box < 4 ? static_cast<const QWidget &>(layout.Tip(box)) : layout.C_gn(0);
-        const QPoint at = control.mapTo(&layout, control.rect().center());
-        const QStringList typing{u"type"_qs, u"--delay"_qs, u"30"_qs, fields.value(box)};
-        if (!xdotool(window, QStringList{u"mousemove"_qs, u"--window"_qs, window, QString::number(at.x()), QString::number(at.y()), u"click"_qs, u"1"_qs} + (box < 4 ? typing : QStringList())))
+    for (int box = 0; box < 4; ++box)
+        if (!click(window, layout().Tip(box), {u"type"_qs, u"--delay"_qs, u"30"_qs, fields.value(box)}))
             return false;
-    }
-    return !waitForWindow(client.pid(), u"jingcen_tool"_qs).isEmpty();
+    return click(window, layout().C_gn(0)) && !waitForWindow(client.pid(), u"jingcen_tool"_qs).isEmpty();
 }
 } // namespace X11

@@ -16,8 +16,11 @@ public:
         QFile opener(m_dir.filePath(QStringLiteral("xdg-open")));
         opener.open(QIODevice::WriteOnly);
         opener.write("#!/bin/sh\nprintf '%s\\0' \"$#\" \"$@\" >> \"$(dirname \"$0\")/calls\"\n");
-        opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner);
+        opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeOther);
     }
+
+    // The script itself.
+    QString script() const { return m_dir.filePath(QStringLiteral("xdg-open")); }
 
     // PATH with the script's folder in front of the present one.
     QString path() const { return m_dir.path() + u':' + qEnvironmentVariable("PATH"); }

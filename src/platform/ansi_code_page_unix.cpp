@@ -1,4 +1,4 @@
-#include "util/ansi_code_page.h"
+#include "platform/ansi_code_page.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

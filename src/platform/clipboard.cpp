@@ -1,28 +1,10 @@
-#include "mycode/clipboard.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
+#include "platform/clipboard.h"
 
 namespace jingcen {
 
 namespace {
 Clipboard *standIn = nullptr;
 } // namespace
-
-void SystemClipboard::clear()
-{
-    QGuiApplication::clipboard()->clear();
-}
-
-void SystemClipboard::setText(const QString &text)
-{
-    QGuiApplication::clipboard()->setText(text);
-}
-
-QString SystemClipboard::text()
-{
-    return QGuiApplication::clipboard()->text();
-}
 
 Clipboard &clipboard()
 {

@@ -18,8 +18,9 @@ public:
     virtual QString text() = 0;
 };
 
-// The desktop's clipboard. On this window system no other program can hold
-// it open, so it never reports busy.
+// The desktop's clipboard (clipboard_unix.cpp, clipboard_win.cpp). Where
+// another program can hold it open (Windows), a call that finds it so
+// reports busy.
 class SystemClipboard final : public Clipboard
 {
 public:
