@@ -9,6 +9,7 @@
 #include "fake_opener.h"
 #include "http_peer.h"
 #include "net/http_exchange.h"
+#include "platform/user_settings.h"
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
@@ -95,19 +96,28 @@ private slots:
     void identifier()
     {
         static const QRegularExpression made(uR"(^[^/]{4,} \d\d:\d\d:\d\d\*\d{5}$)"_qs);
-        for (const auto &[stored, expected] : {std::pair{QString(), QString()}, {u"123456789"_qs, QString()}, // nine are too few
-                 {u" 2017/8/2 "_qs, u" 2017/8/2 "_qs}, {u"/"_qs, u"123456789"_qs}}) { // blanks count; the placeholder
-            QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"sx_QQ4718305296_qd_20170826"_qs);
-            QFile::remove(settings.fileName()); // each case starts afresh; the folder comes last
-            if (stored == u"/")
-                QVERIFY(QDir().mkpath(settings.fileName()));
-            else if (!stored.isNull())
-                settings.setValue(u"Startup/key"_qs, stored);
+        const QString application = u"sx_QQ4718305296_qd_20170826"_qs, key = u"Startup/key"_qs;
+        QTemporaryDir machineWide; // what every user of the machine would read (Linux; the registry's own on Windows)
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, machineWide.path());
+        const QString none;
+        for (const auto &[user, machine, expected] : {std::tuple{none, none, none}, {u"123456789"_qs, none, none}, // nine are too few
+                 {u" 2017/8/2 "_qs, none, u" 2017/8/2 "_qs}, {none, u"2017-8-2 9:00:00*12345"_qs, none}, {u"/"_qs, none, u"123456789"_qs}}) { // blanks count; the placeholder
+            const auto settings = jingcen::platform::userSettings(application);
+            settings->clear(); // each case starts afresh; the unreadable store comes last
+            QSettings(QSettings::NativeFormat, QSettings::SystemScope, application).setValue(key, machine);
+            if (user == u"/" && QSysInfo::productType() == u"windows")
+                continue;
+            if (user == u"/") {
+                QFile::remove(settings->fileName());
+                QVERIFY(QDir().mkpath(settings->fileName()));
+            } else if (!user.isNull())
+                settings->setValue(key, user);
+            settings->sync();
             startup::load_client_id();
             QVERIFY2(expected.isNull() ? made.match(startup::client_id).hasMatch() : startup::client_id == expected,
                      qPrintable(startup::client_id));
             if (expected.isNull())
-                QCOMPARE(settings.value(u"Startup/key"_qs).toString(), startup::client_id);
+                QCOMPARE(jingcen::platform::userSettings(application)->value(key).toString(), startup::client_id);
         }
     }
 

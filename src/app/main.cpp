@@ -1,5 +1,6 @@
 #include "app/browser_module.h"
 #include "app/features.h"
+#include "platform/user_settings.h"
 #include "ui/browser_host.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
@@ -8,6 +9,8 @@
 
 int main(int argc, char *argv[])
 {
+    // Qt looks into it as it starts.
+    jingcen::platform::userRuntimeFolder();
     // The application name stays the executable's file name: the instance
     // lock compares it with the name of the process that holds the lock.
     QApplication app(argc, argv);

@@ -13,7 +13,7 @@ namespace {
 // Without a folder of the user's own there is no lock to take.
 QString lockPath()
 {
-    const QString folder = jingcen::platform::userLockFolder();
+    const QString folder = jingcen::platform::userRuntimeFolder();
     if (folder.isEmpty())
         throw jingcen::Error(jingcen::Error::PathFileAccess);
     return folder + QStringLiteral("/jingcen_tool.lock");

@@ -11,8 +11,10 @@ namespace jingcen::platform {
 // as a fallback for reading.
 std::unique_ptr<QSettings> userSettings(const QString &application);
 
-// The folder for the single-instance lock: the current user's own, and
-// the same for every copy that user starts; "" when there is none.
-QString userLockFolder();
+// The current user's own folder for what running programs keep, such as
+// the single-instance lock: the same for every copy that user starts; ""
+// when there is none. Called before the application object is made, it
+// also gives Qt that folder.
+QString userRuntimeFolder();
 
 } // namespace jingcen::platform

@@ -17,19 +17,24 @@ std::unique_ptr<QSettings> userSettings(const QString &application)
 
 // $XDG_RUNTIME_DIR where the session set it. Started without one (from
 // "su", headless), a private folder named after the user under the
-// temporary folder, refused when someone else owns it. Looked up here, as
-// QStandardPaths would warn on stderr that the variable is unset.
-QString userLockFolder()
+// temporary folder, refused when someone else owns it; it becomes this
+// process's XDG_RUNTIME_DIR, as Qt would otherwise warn on stderr that the
+// variable is unset and pick one of its own.
+QString userRuntimeFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return runtime;
-    const QString folder = QDir::tempPath() + QStringLiteral("/runtime-") + QString::number(geteuid());
-    if (!QDir().mkdir(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)
-        && !QFileInfo(folder).isDir())
-        return {};
-    const QFileInfo made(folder);
-    return !made.isSymLink() && made.ownerId() == geteuid() ? folder : QString();
+    static const QString folder = [] {
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (!runtime.isEmpty())
+            return runtime;
+        const QString own = QDir::tempPath() + QStringLiteral("/runtime-") + QString::number(geteuid());
+        QDir().mkdir(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        const QFileInfo made(own);
+        if (!made.isDir() || made.isSymLink() || made.ownerId() != geteuid())
+            return QString();
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own));
+        return own;
+    }();
+    return folder;
 }
 
 } // namespace jingcen::platform

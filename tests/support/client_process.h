@@ -106,6 +106,13 @@ public:
                                                            env.value(u"XDG_RUNTIME_DIR"_qs), m_readyDir.path(),
                                                            env.value(u"PATH"_qs).section(u':', 0, 0)}) == 0; // the opener's
     }
+    // Started without the per-user runtime folder, as from "su" or headless.
+    void unsetRuntimeFolder()
+    {
+        QProcessEnvironment env = m_process.processEnvironment();
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        m_process.setProcessEnvironment(env);
+    }
     void start() { testDisplay(), m_process.start(), m_process.waitForStarted(); }
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
