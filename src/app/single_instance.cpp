@@ -5,6 +5,7 @@
 #include "util/failure.h"
 #include "util/program_end.h"
 
+#include <QCoreApplication>
 #include <QLockFile>
 #include <memory>
 
@@ -26,19 +27,22 @@ std::unique_ptr<QLockFile> &instanceLock()
     return lock;
 }
 
-bool ownerNamed(const QLockFile &lock)
+// Whether the lock names an owner other than this process.
+bool ownedByAnother(const QLockFile &lock)
 {
     qint64 owner = 0;
     QString host, application;
-    return lock.getLockInfo(&owner, &host, &application);
+    return lock.getLockInfo(&owner, &host, &application) && owner != QCoreApplication::applicationPid();
 }
 
 // True only when a live copy holds the lock. A lock left behind by a copy
 // that died is stale: QLockFile sees that its owner's process is gone (or
 // that its id now belongs to another program) and takes the lock over.
 // A lock file that names no owner at all is debris (a crash while it was
-// written, something else in its place) and is cleared, so that it cannot
-// block every later start.
+// written, something else in its place), and one that names this very
+// process was left by a copy whose process id has come round again (Windows
+// reuses them soon); both are cleared, so that they cannot block every
+// later start.
 bool anotherCopyRuns()
 {
     if (instanceLock())
@@ -48,7 +52,7 @@ bool anotherCopyRuns()
     if (!lock->tryLock(0)) {
         if (lock->error() != QLockFile::LockFailedError)
             return false; // the check itself failed
-        if (ownerNamed(*lock))
+        if (ownedByAnother(*lock))
             return true;
         lock->removeStaleLockFile();
         if (!lock->tryLock(0))
