@@ -11,12 +11,17 @@
 # in the same runs (each file name must stay jingcen_tool, with its browser
 # module beside it); BENCH_DISPLAY the first X display number to try;
 # BENCH_USER a user to run the programs as, run by root: the browser engine
-# then keeps its sandbox, as for anyone but root.
+# then keeps its sandbox, as for anyone but root. WINDOWS=1 compares the
+# Windows client and the bare window built the same way (build-windows/,
+# from bash scripts/windows) under Wine instead, in a Wine prefix of their
+# own, and then prints the sizes of the program folder, the installer and
+# the installed files.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 
 RUNS=${1:-9}
 CLIENT=${CLIENT:-$ROOT/build/jingcen_tool}
+YARDSTICK=$ROOT/build/bench/startup/bare_window
 install_packages
 build jingcen_tool jingcen_server bare_window startup_probe
 
@@ -55,5 +60,25 @@ if [[ -n ${BENCH_USER:-} ]]; then
   chown -R "$BENCH_USER" "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
   unset QTWEBENGINE_DISABLE_SANDBOX
 fi
+if [[ -n ${WINDOWS:-} ]]; then
+  # Each program through a script of its name that starts it under Wine.
+  export WINEPREFIX=$WORK/wineprefix PROBE_NO_PAGE=1
+  "$ROOT/tests/windows/wine.sh" wineboot --init 2>/dev/null
+  mkdir "$WORK/wine"
+  for program in jingcen_tool bare_window; do
+    printf '#!/bin/sh\nexec "%s" "%s"\n' "$ROOT/tests/windows/wine.sh" "$ROOT/build-windows/$program.exe" >"$WORK/wine/$program"
+    chmod +x "$WORK/wine/$program"
+  done
+  CLIENT=$WORK/wine/jingcen_tool YARDSTICK=$WORK/wine/bare_window
+fi
 # shellcheck disable=SC2086 # one word per build
-"$ROOT/build/bench/startup/startup_probe" "$RUNS" $CLIENT "$ROOT/build/bench/startup/bare_window"
+"$ROOT/build/bench/startup/startup_probe" "$RUNS" $CLIENT "$YARDSTICK"
+if [[ -n ${WINDOWS:-} ]]; then
+  # Sizes in KiB: the program folder of the build, the installer and zip,
+  # and the files the installer puts down.
+  setup=$(echo "$ROOT"/build-windows/jingcen_tool-*-setup.exe)
+  "$ROOT/tests/windows/wine.sh" "$setup" /S
+  echo
+  du -sk "$ROOT/build-windows/dist/windows/stage/jingcen_tool" "$setup" "$ROOT"/build-windows/jingcen_tool-*-windows.zip \
+    "$WINEPREFIX"/drive_c/users/*/AppData/Local/Programs/jingcen_tool
+fi

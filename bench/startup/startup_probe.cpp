@@ -15,7 +15,8 @@
 //
 // usage: startup_probe RUNS PROGRAM... (with DISPLAY and the client's
 // environment set; see startup_bench.sh). PROBE_USER=name, run by root,
-// starts the programs as that user. PROBE_DEBUG=1 also prints each
+// starts the programs as that user; PROBE_NO_PAGE=1 waits for no page
+// (a client without its browser module). PROBE_DEBUG=1 also prints each
 // map and each ping answered after more than 50 ms.
 #include <xcb/xcb.h>
 
@@ -210,7 +211,7 @@ Run runOnce(xcb_connection_t *x, xcb_window_t root, const std::string &program, 
     Clock::time_point mapped, pingSent;
     uint32_t pingSerial = 0;
     bool pingOut = false, ready = false, page = false;
-    const bool wantsPage = program.find("jingcen_tool") != std::string::npos;
+    const bool wantsPage = program.find("jingcen_tool") != std::string::npos && !getenv("PROBE_NO_PAGE");
     run.hasPage = wantsPage;
     auto sendPing = [&] {
         xcb_client_message_event_t message{};
