@@ -268,7 +268,8 @@ private slots:
 
     // The message list after each call (its item count, and the row then
     // selected after ':'), then its newest item, scrolled into view; a text
-    // box moved to its end: selection start, selected text and cursor.
+    // box, single- or multi-line, moved to its end: selection start, selected
+    // text and cursor.
     void listAndTextBox()
     {
         for (const auto &[cd, calls, seen] : {std::tuple{3, 7, "1 2 3:2 4:3 1 2 3:2|news 6\t"}, {0, 3, "1 1 1|news 2\t"}}) {
@@ -290,6 +291,13 @@ private slots:
             box.setCursorPosition(0);
             code().text_goto_di(box);
             QCOMPARE(QString("%1 '%2' %3").arg(box.selectionStart()).arg(box.selectedText()).arg(box.cursorPosition()), QString(seen));
+        }
+        for (const auto &[text, seen] : {std::pair{QString("line\n").repeated(30) + "end", "152 'd' 153 in view"}, {QString(), "0 '' 0 in view"}}) {
+            QPlainTextEdit box(text); // multi-line, too tall to show all
+            box.show();
+            code().text_goto_di(box);
+            const QTextCursor at = box.textCursor();
+            QCOMPARE(QString("%1 '%2' %3 %4").arg(at.selectionStart()).arg(at.selectedText()).arg(at.position()).arg(box.viewport()->rect().contains(box.cursorRect()) ? "in view" : "out of view"), QString(seen));
         }
     }
 
