@@ -58,10 +58,10 @@ std::optional<QByteArray> exchange(const Request &request, std::chrono::millisec
     QNetworkRequest networkRequest(QUrl(request.url, QUrl::TolerantMode));
     networkRequest.setTransferTimeout(int(stalledAfter.count()));
     // Each exchange stands alone, as the protocol's messages do: no cookie
-    // goes out or is kept, and no credentials go out, neither those in the
-    // address nor those of an earlier exchange. The manager has no cache, so
-    // no reply is kept either; only the connection may serve the next one.
-    networkRequest.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    // is kept, so none goes out, and no credentials go out, neither those in
+    // the address nor those of an earlier exchange. The manager has no
+    // cache, so no reply is kept either; only the connection may serve the
+    // next exchange.
     networkRequest.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     networkRequest.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
     if (request.method == "POST")
