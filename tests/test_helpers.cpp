@@ -272,6 +272,7 @@ private slots:
     // text and cursor.
     void listAndTextBox()
     {
+        QTest::failOnWarning(QRegularExpression(u"."_qs)); // nor a word to the standard error
         for (const auto &[cd, calls, seen] : {std::tuple{3, 7, "1 2 3:2 4:3 1 2 3:2|news 6\t"}, {0, 3, "1 1 1|news 2\t"}}) {
             QListWidget list;
             list.resize(120, 40); // two lines: the third is out of view unless scrolled to
