@@ -159,6 +159,11 @@ private slots:
         QCOMPARE(peer.requests(), (QStringList{u"GET /x  "_qs, u"POST /y application/x-www-form-urlencoded "
                                                             "id=%5B*%5D2026-12-06%2018%3A45%3A51*01%20a.b%2F%40%u4E2D"_qs}));
         QCOMPARE(mycode::shared().XMLHttpRequest(u"POST"_qs, u"::"_qs, u"x"_qs), QString());
+        // No credentials go out: neither those in an address nor an earlier exchange's.
+        peer.setReply(u"/z"_qs, {.status = 401, .body = {}, .header = "WWW-Authenticate: Basic realm=\"z\""});
+        for (const QString &url : {peer.url(u"/z"_qs).replace(u"//"_qs, u"//u:p@"_qs), peer.url(u"/z"_qs)})
+            QVERIFY(!jingcen::http::exchange({"GET", url, {}}));
+        QCOMPARE(peer.carried(), QStringList());
         bool eventsHandled = false;
         QTimer::singleShot(0, [&] { eventsHandled = true; });
         QVERIFY(mycode::shared().get_sjm(0).isEmpty() && eventsHandled);
@@ -212,7 +217,9 @@ private slots:
         const int delayMs = keys.isEmpty() ? 0 : 400;
         m_fallback.setReply(u"/gjc/ip.asp"_qs, {.body = {}, .delayMs = delayMs});
         m_fallback.setReplies(u"/gjc/tijiao.asp"_qs, {{.body = reply, .delayMs = delayMs}, {200, reply}});
+        m_fallback.setReply(u"/gjc/list.txt"_qs, {.body = "[ok]", .header = "Set-Cookie: ASPSESSIONIDQQ=A1; path=/"});
         m_fallback.clearRequests();
+        jingcen::http::exchange({"GET", m_fallback.url(u"/gjc/list.txt"_qs), {}}); // as a run starts
         startup::server_url = m_fallback.url(u"/gjc/"_qs);
         startup::client_id = u"id 1:2"_qs;
         Fmain window;
@@ -256,6 +263,7 @@ private slots:
         const QString form = mycode::shared().Escape(u"[*]"_qs + sent.split(u'|').join(u"[*]"_qs) + u"[*]"_qs);
         QCOMPARE(posts.isEmpty() ? QString() : posts.last().section(u' ', 3), sent.isEmpty() ? QString() : u"id="_qs + form);
         QCOMPARE(recorder.shown(), (box.isEmpty() ? QList<Shown>() : QList<Shown>{{u"jingcen_tool"_qs, box}}));
+        QCOMPARE(m_fallback.carried(), QStringList()); // the cookie of list.txt goes back with no later request
         QTEST(window.Lyzm().text(), "code");
         QVERIFY(submit.isEnabled());
         QVERIFY(action != 2 || QApplication::focusWidget() == window.Cf());

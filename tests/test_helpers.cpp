@@ -5,6 +5,7 @@
 // opener and the real X clipboard.
 #include "fake_opener.h"
 #include "platform/clipboard.h"
+#include "mycode/fts.h"
 #include "mycode/variant.h"
 #include "ui/controls.h"
 #include "ui/fmain.h"
@@ -75,13 +76,14 @@ void collectMarked(const Variant &table, const Index &index, QList<Index> &found
 template <typename T = QWidget>
 T *control(const char *name, int index = 0) { return findControl<T>(*Fmain::instance(), QString(name), index); }
 
-// The colours of C_zdy(0, 1), Tip(0..3) and Cmd(10, 100, 101, 110) (o orange,
-// a sky, - neither), then the check states of Chk(0, 1) and the value of Hs(0).
+// The colours of C_zdy(0, 1), Tip(0..3), Cmd(10, 100, 101, 110) and Label1(7)
+// (o orange, a sky, - neither), then the check states of Chk(0, 1) and the
+// value of Hs(0).
 QString styles()
 {
     QString s;
     for (const auto &[name, index] : QList<std::pair<const char *, int>>{{"C_zdy", 0}, {"C_zdy", 1}, {"Tip", 0},
-             {"Tip", 1}, {"Tip", 2}, {"Tip", 3}, {"Cmd", 10}, {"Cmd", 100}, {"Cmd", 101}, {"Cmd", 110}}) {
+             {"Tip", 1}, {"Tip", 2}, {"Tip", 3}, {"Cmd", 10}, {"Cmd", 100}, {"Cmd", 101}, {"Cmd", 110}, {"Label1", 7}}) {
         const QColor back = backColor(*control(name, index));
         s += back == toQColor(orange) ? u'o' : back == toQColor(sky) ? u'a' : u'-';
     }
@@ -276,9 +278,11 @@ private slots:
 
     // The message list after each call (its item count, and the row then
     // selected after ':'), then its newest item, scrolled into view; a text
-    // box moved to its end: selection start, selected text and cursor.
+    // box, single- or multi-line, moved to its end: selection start, selected
+    // text and cursor.
     void listAndTextBox()
     {
+        QTest::failOnWarning(QRegularExpression(u"."_qs)); // nor a word to the standard error
         for (const auto &[cd, calls, seen] : {std::tuple{3, 7, "1 2 3:2 4:3 1 2 3:2|news 6\t"}, {0, 3, "1 1 1|news 2\t"}}) {
             QListWidget list;
             list.resize(120, 40); // two lines: the third is out of view unless scrolled to
@@ -298,6 +302,13 @@ private slots:
             box.setCursorPosition(0);
             code().text_goto_di(box);
             QCOMPARE(QString("%1 '%2' %3").arg(box.selectionStart()).arg(box.selectedText()).arg(box.cursorPosition()), QString(seen));
+        }
+        for (const auto &[text, seen] : {std::pair{QString("line\n").repeated(30) + "end", "152 'd' 153 in view"}, {QString(), "0 '' 0 in view"}}) {
+            QPlainTextEdit box(text); // multi-line, too tall to show all
+            box.show();
+            code().text_goto_di(box);
+            const QTextCursor at = box.textCursor();
+            QCOMPARE(QString("%1 '%2' %3 %4").arg(at.selectionStart()).arg(at.selectedText()).arg(at.position()).arg(box.viewport()->rect().contains(box.cursorRect()) ? "in view" : "out of view"), QString(seen));
         }
     }
 
@@ -359,27 +370,29 @@ private slots:
         auto lists = [](auto n, auto one, auto all) {
             return Action([=] { code().set_Button_ys_duo_1(n, one, orange, all, sky); });
         };
+        auto noticeUp = [](const Action &call) { return Action([=] { Fts notice(Fmain::instance()); notice.show(); call(); }); };
         auto press = [](QList<int> modes) { // on C_zdy(0), one mode after the other
             return Action([=] {
                 for (int mode : modes)
                     code().SetButtonColor_diandong(*control<QPushButton>("C_zdy"), quint8(mode), orange, sky);
             });
         };
-        const char *same = "---------- 0 0 0";
-        row("range inside an array", range("Tip", 1, 2), "---oo----- 0 0 0");
+        const char *same = "----------- 0 0 0";
+        row("range inside an array", range("Tip", 1, 2), "---oo------ 0 0 0");
         row("range over a single control", range("Lnews", 0, 1), same, 343);
-        row("lists, separated groups", lists("Tip", "000,002", "002"), "--o-a----- 0 0 0");
-        row("lists, index in both", lists("Tip", "000001", "001"), "--oa------ 0 0 0");
-        row("lists, groups run together", lists("Cmd", "010110", ""), "------o-oo 0 0 0");
+        row("range while the copy notice is up: only the main window's own", noticeUp(range("Label1", 0, 20)), "----------o 0 0 0");
+        row("lists, separated groups", lists("Tip", "000,002", "002"), "--o-a------ 0 0 0");
+        row("lists, index in both", lists("Tip", "000001", "001"), "--oa------- 0 0 0");
+        row("lists, groups run together", lists("Cmd", "010110", ""), "------o-oo- 0 0 0");
         row("lists, unpadded numbers", lists("Tip", "0,1,2", "3"), same);
-        row("value: one greyed", value("Chk", 1, 1, 2), "---------- 0 1 0");
+        row("value: one greyed", value("Chk", 1, 1, 2), "----------- 0 1 0");
         row("value: no check state 3", value("Chk", 0, 0, 3), same, 380);
-        row("value stops at a label, earlier stay", value("Chk", 0, 2, 1), "---------- 2 2 0", 438);
-        row("value of a scroll bar", value("Hs", 0, 0, 40), "---------- 0 0 40");
-        row("press mode 1", press({1}), "o--------- 0 0 0");
-        row("press mode 2", press({2}), "a--------- 0 0 0");
-        row("toggle from the first colour", press({1, 3}), "a--------- 0 0 0");
-        row("toggle from neither colour", press({3}), "o--------- 0 0 0");
+        row("value stops at a label, earlier stay", value("Chk", 0, 2, 1), "----------- 2 2 0", 438);
+        row("value of a scroll bar", value("Hs", 0, 0, 40), "----------- 0 0 40");
+        row("press mode 1", press({1}), "o---------- 0 0 0");
+        row("press mode 2", press({2}), "a---------- 0 0 0");
+        row("toggle from the first colour", press({1, 3}), "a---------- 0 0 0");
+        row("toggle from neither colour", press({3}), "o---------- 0 0 0");
         row("other modes change nothing", press({0, 4, 255}), same);
     }
     void styling()

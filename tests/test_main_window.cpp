@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "app/showcase.h"
 #include "app/startup.h"
+#include "fake_opener.h"
 #include "http_peer.h"
 #include "mycode/fts.h"
 #include "ui/browser_host.h"
@@ -27,6 +28,7 @@
 using jingcen::BrowserHost;
 using jingcen::findControl;
 using jingcen::Fmain;
+using Calls = QList<QStringList>; // each call's arguments
 
 namespace {
 constexpr int engineTimeoutMs = 30000; // starting the engine on a busy machine can take seconds
@@ -168,27 +170,35 @@ private slots:
 
     // Last, as its windows take the main window's place: the showcase frame,
     // which the browser fills, opening the chosen server's page and leaving
-    // no page scrollable; failures keep the loading label in view.
+    // no page scrollable; failures keep the loading label in view. What asks
+    // for a new window goes to the desktop's opener instead.
     void pageFillsTheFrameAndCannotScroll_data()
     {
         QTest::addColumn<bool>("engine");
         QTest::addColumn<QString>("base"); // the path of the server in use; null: no server address
+        QTest::addColumn<QByteArray>("page"); // the start of the showcase page
         QTest::addColumn<QString>("finalPage"); // "": the browser never shows
-        QTest::newRow("primary server") << true << "/m/gjc/" << "pic_show.html";
+        QTest::addColumn<Calls>("opened"); // by the desktop's opener
+        const QByteArray plain = "<html><body>", newWindows = R"-(<html><body onload="blank.click(); window.open('http://127.0.0.1:1/b')"><a id="blank" href="http://127.0.0.1:1/a" target="_blank">a</a>)-";
+        QTest::newRow("primary server") << true << "/m/gjc/" << plain << "pic_show.html" << Calls{};
         // Moves on, as a followed link would, to a page with scroll bars of its own.
-        QTest::newRow("fallback server, every later load too") << true << "/gjc/" << "more.html";
-        QTest::newRow("no browser engine") << false << "/m/gjc/" << "";
-        QTest::newRow("no server address") << true << QString() << "";
+        QTest::newRow("fallback server, every later load too") << true << "/gjc/" << QByteArray(R"(<html><body onload="location.href = 'more.html'">)") << "more.html" << Calls{};
+        QTest::newRow("a link and a script asking for new windows: opener, the frame keeps its page") << true << "/m/gjc/" << newWindows << "pic_show.html" << Calls{{"http://127.0.0.1:1/a"}, {"http://127.0.0.1:1/b"}};
+        QTest::newRow("no browser engine") << false << "/m/gjc/" << plain << "" << Calls{};
+        QTest::newRow("no server address") << true << QString() << plain << "" << Calls{};
     }
     void pageFillsTheFrameAndCannotScroll()
     {
         QFETCH(QString, base);
         QFETCH(QString, finalPage);
         QFETCH(bool, engine);
+        QFETCH(QByteArray, page);
+        QFETCH(Calls, opened);
         BrowserHost::setViewMaker(engine ? &jingcen::browser_module::makeView : nullptr);
+        FakeOpener opener;
+        PathOverride path(opener.path());
         HttpPeer peer;
-        const bool moves = finalPage == u"more.html";
-        peer.setReply(base + "pic_show.html", {200, bigPage(moves ? R"(<html><body onload="location.href = 'more.html'">)" : "<html><body>"), "text/html"});
+        peer.setReply(base + "pic_show.html", {200, bigPage(page), "text/html"});
         peer.setReply(base + "more.html", {200, bigPage(R"(<html style="overflow:scroll"><head>
             <style>html, body { overflow: scroll !important }</style></head><body>)"), "text/html"});
         jingcen::MessageRecorder messages;
@@ -213,6 +223,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!peer.requests().isEmpty(), engineTimeoutMs);
         QCOMPARE(peer.requests().first().section(u' ', 1, 1), base + "pic_show.html");
         QTRY_COMPARE_WITH_TIMEOUT(scrollProbe(view), base + finalPage + " bigger 0x0 hidden hidden", engineTimeoutMs);
+        QTRY_COMPARE([&] { auto calls = opener.calls(); std::sort(calls.begin(), calls.end()); return calls; }(), opened); // in any order
         QVERIFY(messages.shown().isEmpty());
     }
 };

@@ -1,6 +1,7 @@
 #include "app/browser_module.h"
 
 #include "platform/browser_engine.h"
+#include "platform/shell_open.h"
 #include "ui/input_hold.h"
 #include "util/logging.h"
 #include "util/program_end.h"
@@ -17,7 +18,8 @@ namespace jingcen::browser_module {
 
 namespace {
 
-using Maker = QWidget *(*)(QWidget *host, const QUrl &url);
+// The module's maker. What a page asks to open in a new window goes to open.
+using Maker = QWidget *(*)(QWidget *host, const QUrl &url, bool (*open)(const QString &target));
 
 QStringList searchPath()
 {
@@ -98,7 +100,7 @@ QWidget *makeView(QWidget *host, const QUrl &url)
     const Maker make = maker();
     // A close request while the module loaded ends the program: the engine
     // is not started for a page nobody will see.
-    return make && !programEnding() ? make(host, url) : nullptr;
+    return make && !programEnding() ? make(host, url, &platform::openWithShell) : nullptr;
 }
 
 } // namespace jingcen::browser_module

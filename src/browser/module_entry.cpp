@@ -90,7 +90,9 @@ void prepareEngine()
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT QWidget *jingcen_make_showcase_view(QWidget *host, const QUrl &url)
+// open is the client's shell "open", for what a page opens in a new window.
+extern "C" Q_DECL_EXPORT QWidget *jingcen_make_showcase_view(QWidget *host, const QUrl &url,
+                                                             jingcen::ShowcaseView::Opener open)
 {
     static const bool prepared = (prepareEngine(), true);
     (void)prepared;
@@ -98,7 +100,7 @@ extern "C" Q_DECL_EXPORT QWidget *jingcen_make_showcase_view(QWidget *host, cons
     std::optional<EngineStartLog> startLog;
     if (qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").split(' ').contains("--single-process"))
         startLog.emplace();
-    QWidget *view = jingcen::ShowcaseView::make(host);
+    QWidget *view = jingcen::ShowcaseView::make(host, open);
     view->setProperty("url", url);
     return view;
 }

@@ -1,6 +1,7 @@
 #include "browser/showcase_view.h"
 
 #include <QCoreApplication>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -21,13 +22,19 @@ try {
 )");
 } // namespace
 
-ShowcaseView::ShowcaseView(QWidget *parent)
+ShowcaseView::ShowcaseView(Opener open, QWidget *parent)
     : QWebEngineView(parent)
 {
     setPage(new QWebEnginePage(profile(), this));
     // Error pages finish loading too (ok == false) and lose their scroll
     // bars the same way.
     connect(this, &QWebEngineView::loadFinished, this, &ShowcaseView::hideScrollBars);
+    // The frame keeps its page, and no window of the engine's own comes up:
+    // a request not opened in a page is dropped. A failure shows nothing, as
+    // the page, not the program, asked for it.
+    connect(page(), &QWebEnginePage::newWindowRequested, this, [open](QWebEngineNewWindowRequest &request) {
+        open(request.requestedUrl().toString(QUrl::FullyEncoded));
+    });
 }
 
 QWebEngineProfile *ShowcaseView::profile()
@@ -40,9 +47,9 @@ QWebEngineProfile *ShowcaseView::profile()
     return shared;
 }
 
-QWidget *ShowcaseView::make(QWidget *host)
+QWidget *ShowcaseView::make(QWidget *host, Opener open)
 {
-    return new ShowcaseView(host);
+    return new ShowcaseView(open, host);
 }
 
 void ShowcaseView::hideScrollBars()

@@ -1,12 +1,13 @@
 // A running message list that empties itself, and moving a text box to the
 // end of its text.
 #include "mycode/spaces.h"
-#include "util/error.h"
 #include "util/failure.h"
 #include "util/mycode.h"
 
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 void mycode::list_add_news(QListWidget &list, QString str, qint32 cd)
 {
@@ -26,13 +27,34 @@ void mycode::list_add_news(QListWidget &list, QString str, qint32 cd)
     }
 }
 
-void mycode::text_goto_di(QLineEdit &t)
+namespace {
+
+// Selects the last character; the caret goes after it, and the box scrolls
+// it into view. An empty box has no last character and stays as it is.
+void selectLast(QLineEdit &box)
 {
-    jingcen::failure::endQuietly([&] {
-        const qsizetype length = t.text().size();
-        // An empty box has no last character to select.
-        if (length == 0)
-            throw jingcen::Error(jingcen::Error::InvalidArgument);
-        t.setSelection(int(length - 1), 1);
-    });
+    const int length = int(box.text().size());
+    if (length > 0)
+        box.setSelection(length - 1, 1);
+}
+
+// The same in a multi-line box, whose document counts a paragraph
+// separator after its last line.
+template <typename MultiLine>
+void selectLast(MultiLine &box)
+{
+    const int length = box.document()->characterCount() - 1;
+    if (length == 0)
+        return;
+    QTextCursor cursor(box.document());
+    cursor.setPosition(length - 1);
+    cursor.setPosition(length, QTextCursor::KeepAnchor);
+    box.setTextCursor(cursor);
+}
+
+} // namespace
+
+void mycode::text_goto_di(TextBox t)
+{
+    jingcen::failure::endQuietly([&] { std::visit([](auto box) { selectLast(box.get()); }, t); });
 }

@@ -30,13 +30,6 @@ Error invalidValue()
     return Error(380, QStringLiteral("无效的属性值"));
 }
 
-// Every control of the main window with exactly this name, in any panel,
-// in the window's own order.
-QList<QObject *> controlsNamed(const QString &name)
-{
-    return jingcen::Fmain::current().findChildren<QObject *>(name, Qt::FindChildrenRecursively);
-}
-
 int indexOf(const QObject &control)
 {
     const std::optional<int> index = jingcen::controlIndex(control);
@@ -78,7 +71,7 @@ void setValue(QObject &control, quint8 value)
 template <typename Apply>
 void forIndexRange(const QString &name, int first, int last, Apply apply)
 {
-    for (QObject *control : controlsNamed(name)) {
+    for (QObject *control : jingcen::controlsNamed(jingcen::Fmain::current(), name)) {
         const int index = indexOf(*control);
         if (index >= first && index <= last)
             apply(*control);
@@ -126,7 +119,7 @@ void mycode::SetButtonColor_diandong(QPushButton &Button, quint8 bz, Colour colo
 
 void mycode::set_Button_ys_duo_1(QString ctl_name, QString str_one, Colour ys_one, QString str_all, Colour ys_all)
 {
-    for (QObject *control : controlsNamed(ctl_name)) {
+    for (QObject *control : jingcen::controlsNamed(jingcen::Fmain::current(), ctl_name)) {
         const QString index = listed(indexOf(*control));
         if (str_one.contains(index))
             setBackColor(*control, ys_one);

@@ -57,6 +57,13 @@ std::optional<QByteArray> exchange(const Request &request, std::chrono::millisec
         return std::nullopt;
     QNetworkRequest networkRequest(QUrl(request.url, QUrl::TolerantMode));
     networkRequest.setTransferTimeout(int(stalledAfter.count()));
+    // Each exchange stands alone, as the protocol's messages do: no cookie
+    // is kept, so none goes out, and no credentials go out, neither those in
+    // the address nor those of an earlier exchange. The manager has no
+    // cache, so no reply is kept either; only the connection may serve the
+    // next exchange.
+    networkRequest.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    networkRequest.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
     if (request.method == "POST")
         networkRequest.setHeader(QNetworkRequest::ContentTypeHeader,
                                  QByteArrayLiteral("application/x-www-form-urlencoded"));

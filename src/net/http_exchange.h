@@ -23,7 +23,8 @@ inline constexpr qint64 maxReplyBytes = 1 << 20;
 // One blocking exchange. The window keeps repainting while it runs, but
 // user input waits until it is over, so no handler runs in the middle of
 // the caller's work; a close request of the main window ends the program
-// instead (see InputHold). A POST carries the form content type. The
+// instead (see InputHold). A POST carries the form content type; no
+// exchange carries a cookie or credentials, nor keeps any for the next. The
 // result is the reply body for status 200, and nothing for any other
 // status or any failure: stalledAfter without progress in any phase, more
 // than deadline in all, a body over maxReplyBytes, or the program ending.

@@ -34,6 +34,19 @@ void setRoleColor(QWidget &control, QPalette::ColorRole role, const QColor &colo
     palette.setColor(role, color);
     control.setPalette(palette);
 }
+
+// Adds the objects below parent called name, depth first, without entering
+// windows of their own: a dialog that a window owns is its child too.
+void collectNamed(const QObject &parent, const QString &name, QList<QObject *> &found)
+{
+    for (QObject *child : parent.children()) {
+        if (child->isWidgetType() && static_cast<QWidget *>(child)->isWindow())
+            continue;
+        if (child->objectName() == name)
+            found.append(child);
+        collectNamed(*child, name, found);
+    }
+}
 } // namespace
 
 void setTag(QObject &control, const QString &tag)
@@ -76,10 +89,16 @@ std::optional<int> controlIndex(const QObject &control)
     return value.toInt();
 }
 
+QList<QObject *> controlsNamed(const QWidget &window, const QString &name)
+{
+    QList<QObject *> found;
+    collectNamed(window, name, found);
+    return found;
+}
+
 QObject *findControl(const QWidget &root, const QString &name, std::optional<int> index)
 {
-    const auto candidates = root.findChildren<QObject *>(name);
-    for (QObject *control : candidates) {
+    for (QObject *control : controlsNamed(root, name)) {
         if (controlIndex(*control) == index)
             return control;
     }

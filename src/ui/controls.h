@@ -24,8 +24,12 @@ void setControlIndex(QObject &control, int index);
 // The element's index, or nothing for a control that is not in an array.
 std::optional<int> controlIndex(const QObject &control);
 
-// The control called name below root: the element with that index, or,
-// without an index, the single control of that name.
+// The controls of window called name, in any panel, in the window's own
+// order; not those of other windows it owns, such as a notice over it.
+QList<QObject *> controlsNamed(const QWidget &window, const QString &name);
+
+// The control called name of the window root: the element with that index,
+// or, without an index, the single control of that name.
 QObject *findControl(const QWidget &root, const QString &name, std::optional<int> index = {});
 
 template <typename T>

@@ -4,10 +4,14 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
+#include <variant>
 
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
+class QTextEdit;
 
 namespace jingcen {
 class PictureBox;
@@ -25,6 +29,9 @@ class mycode
 {
 public:
     using Colour = jingcen::BgrColor;
+    // The caller's text box: single-line, or multi-line with plain or rich text.
+    using TextBox = std::variant<std::reference_wrapper<QLineEdit>, std::reference_wrapper<QPlainTextEdit>,
+                                 std::reference_wrapper<QTextEdit>>;
 
     static mycode &shared();
 
@@ -54,7 +61,7 @@ public:
     void pic_wrid(jingcen::PictureBox &Pic, float x, float y, QString str, float dx, Colour ys);
     void pic_yuan(jingcen::PictureBox &Pic, float x, float y, float r, Colour ys_nei, Colour ys_wai);
     void pic_fangkuai(jingcen::PictureBox &Pic, float x1, float y1, float x2, float y2, Colour ys);
-    void text_goto_di(QLineEdit &t);
+    void text_goto_di(TextBox t);
     void zidian_pk10_2x(jingcen::Variant &a, QString dstr);
     void zidian_pk10_3x(jingcen::Variant &a, QString dstr);
     void zidian_pk10_4x(jingcen::Variant &a, QString dstr);

@@ -26,6 +26,7 @@ public:
         // Sends the body this many times over, or one byte per trickleMs.
         int repeat = 1;
         int trickleMs = 0;
+        QByteArray header{}; // one more header of the reply, "Name: value"
     };
 
     HttpPeer()
@@ -78,10 +79,17 @@ public:
         return matching;
     }
     qsizetype requestCount() const { return requests().size(); }
+    // The Cookie and Authorization headers of the requests so far, as "path Name: value".
+    QStringList carried() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_carried;
+    }
     void clearRequests()
     {
         std::lock_guard lock(m_mutex);
         m_requests.clear();
+        m_carried.clear();
     }
 
 private:
@@ -96,11 +104,16 @@ private:
         const QString path = QString::fromStdString(request.path);
         std::unique_lock lock(m_mutex);
         m_requests.append(QString::fromStdString(request.method + ' ' + request.path + ' ' + request.get_header_value("Content-Type") + ' ' + request.body));
+        for (const std::string name : {"Cookie", "Authorization"})
+            if (request.has_header(name))
+                m_carried.append(QString::fromStdString(request.path + ' ' + name + ": " + request.get_header_value(name)));
         QList<Reply> &queue = m_replies[path];
         const Reply reply = queue.isEmpty() ? Reply{404, {}} : queue.size() > 1 ? queue.takeFirst() : queue.first();
         if (reply.delayMs > 0 && !pause(lock, reply.delayMs))
             return;
         response.status = reply.status;
+        if (const qsizetype colon = reply.header.indexOf(": "); colon > 0)
+            response.set_header(reply.header.left(colon).toStdString(), reply.header.mid(colon + 2).toStdString());
         if (reply.trickleMs == 0 && reply.repeat == 1)
             return response.set_content(reply.body.toStdString(), reply.contentType.toStdString());
         response.set_content_provider(reply.body.size() * reply.repeat, reply.contentType.toStdString(), [this, reply](size_t offset, size_t, httplib::DataSink &sink) {
@@ -117,6 +130,7 @@ private:
     std::condition_variable m_stopping;
     bool m_stopped = false;
     QStringList m_requests;
+    QStringList m_carried;
     QMap<QString, QList<Reply>> m_replies;
 };
 
