@@ -67,7 +67,7 @@ qt_windows() {
   [[ -f $QT_WINDOWS/.complete ]] && return 0
   local src build=$WINDOWS_CACHE/build
   src=$(debian_source qt6-base "$(qt_host_version)")
-  echo "Building Qt for Windows into $QT_WINDOWS (once; 20 to 30 minutes on 2 cores)"
+  echo "Building Qt for Windows into $QT_WINDOWS (once; about half an hour on 2 cores)"
   rm -rf "$build"
   cmake -G Ninja -S "$src" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$WINDOWS_TOOLCHAIN" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \

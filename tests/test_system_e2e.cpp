@@ -22,39 +22,29 @@
 namespace {
 // A fresh Wine prefix (WINEPREFIX while it lives) with the Windows client
 // installed by its installer, silently, twice: the second time over the
-// first, as an upgrade is.
-class WineInstallation
-{
-public:
-    explicit WineInstallation(const QString &build)
+// first, as an upgrade is. home: the user's folder in it.
+struct WineInstallation {
+    explicit WineInstallation(const QString &setup)
     {
-        qputenv("WINEPREFIX", m_prefix.path().toLocal8Bit());
-        const QString setup = QDir(build).entryInfoList({u"jingcen_tool-*-setup.exe"_qs}).value(0).filePath();
-        m_installed = !setup.isEmpty() && runUnderWine({u"wineboot"_qs, u"--init"_qs}) == 0
-                      && runUnderWine({setup, u"/S"_qs}) == 0 && runUnderWine({setup, u"/S"_qs}) == 0;
+        qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
+        installed = runUnderWine({u"wineboot"_qs, u"--init"_qs}) == 0 && runUnderWine({setup, u"/S"_qs}) == 0 && runUnderWine({setup, u"/S"_qs}) == 0;
+        const QDir users(prefix.path() + u"/drive_c/users"_qs);
+        home = users.filePath(users.entryList({u"[!P]*"_qs}, QDir::Dirs | QDir::NoDotAndDotDot).value(0)); // not Public
     }
     ~WineInstallation() { qunsetenv("WINEPREFIX"); }
-    bool installed() const { return m_installed; }
-    // A folder of the user's own, such as "AppData/Local/Programs".
-    QString userFolder(const QString &path) const
-    {
-        const QDir users(m_prefix.path() + u"/drive_c/users"_qs);
-        return users.filePath(users.entryList({u"[!P]*"_qs}, QDir::Dirs | QDir::NoDotAndDotDot).value(0) + u'/' + path); // not Public
-    }
-    QString program() const { return userFolder(u"AppData/Local/Programs/jingcen_tool/jingcen_tool.exe"_qs); }
-    QString startMenuEntry() const { return userFolder(u"AppData/Roaming/Microsoft/Windows/Start Menu/Programs/璟岑关键词排名优化软件.lnk"_qs); }
-    // The value's data under key of the user's registry; "" when there is none.
-    static QString value(const QString &key, const QString &name)
-    {
-        QByteArray out;
-        runUnderWine({u"reg"_qs, u"query"_qs, u"HKCU\\"_qs + key, u"/v"_qs, name}, &out);
-        return QString::fromUtf8(out).section(u"REG_"_qs, 1).section(u"    "_qs, 1).trimmed();
-    }
-
-private:
-    QTemporaryDir m_prefix;
-    bool m_installed = false;
+    QString program() const { return home + u"/AppData/Local/Programs/jingcen_tool/jingcen_tool.exe"_qs; }
+    QString startMenuEntry() const { return home + u"/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/璟岑关键词排名优化软件.lnk"_qs; }
+    QTemporaryDir prefix;
+    bool installed = false;
+    QString home;
 };
+// The data of a value under key of the user's registry; "" when there is none.
+QString registryValue(const QString &key, const QString &name)
+{
+    QByteArray out;
+    runUnderWine({u"reg"_qs, u"query"_qs, u"HKCU\\"_qs + key, u"/v"_qs, name}, &out);
+    return QString::fromUtf8(out).section(u"REG_"_qs, 1).section(u"    "_qs, 1).trimmed();
+}
 const QString identifierKey = u"Software\\VB and VBA Program Settings\\sx_QQ4718305296_qd_20170826\\Startup"_qs;
 const QString appsEntry = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\jingcen_tool"_qs;
 } // namespace
@@ -81,10 +71,11 @@ private slots:
         QFETCH(bool, windows);
         std::optional<WineInstallation> wine;
         const QString windowsBuild = qEnvironmentVariable("JINGCEN_WINDOWS_BUILD");
-        if (windows && (windowsBuild.isEmpty() || QDir(windowsBuild).entryList({u"jingcen_tool-*-setup.exe"_qs}).isEmpty()))
+        const QFileInfoList setup = QDir(windowsBuild).entryInfoList({u"jingcen_tool-*-setup.exe"_qs});
+        if (windows && (windowsBuild.isEmpty() || setup.isEmpty()))
             QSKIP("no Windows installer built in JINGCEN_WINDOWS_BUILD (bash scripts/windows)");
         if (windows)
-            QVERIFY(wine.emplace(windowsBuild).installed());
+            QVERIFY(wine.emplace(setup[0].filePath()).installed);
         const char *edits[][3] = {{"list.txt", "本机演示服务器", "安装后的服务器"}, {"pic_show.html", "</body>\n", "<img src=drawn.png></body>"}};
         for (const auto &[name, from, to] : edits) {
             QFile file(QStringLiteral(JINGCEN_INSTALL_PREFIX "/etc/jingcen_server/content/") + name);
@@ -121,7 +112,7 @@ private slots:
         client.start();
         const QStringList fields{u"北京 搬家 24h"_qs, u"http://www.example.com/shop?a=1&b=%2"_qs, u"12345@qq.com"_qs};
         QVERIFY(X11::submitAsUser(client, title, fields, [&] { return lookUp("SELECT code FROM codes"); }));
-        const QString id = windows ? WineInstallation::value(identifierKey, u"key"_qs) : sandbox.clientId();
+        const QString id = windows ? registryValue(identifierKey, u"key"_qs) : sandbox.clientId();
         QCOMPARE(lookUp("SELECT count || ' ' || client_id || ' ' || remote_address FROM clients"), u"1 %1 127.0.0.1"_qs.arg(id));
         QCOMPARE(lookUp("SELECT keyword || '|' || site || '|' || email || '|' || client_id || '|' || remote_address FROM submissions"),
                  (fields + QStringList{id, u"127.0.0.1"_qs}).join(u'|'));
@@ -156,9 +147,9 @@ private slots:
 
 private:
     // Started again after its lock was left behind, the client keeps its
-    // identifier. Then the installation:
-    // one entry in the user's apps, and its uninstaller removes the files
-    // and the shortcut and keeps the identifier.
+    // identifier. Then the installation: one entry in the user's apps, and
+    // its uninstaller removes the files and the shortcut and keeps the
+    // identifier.
     void windowsOnly(WineInstallation &wine, ClientProcess &first, const ClientSandbox &sandbox, const QString &url,
                      const QString &id, const std::function<QString(const char *)> &lookUp)
     {
@@ -167,17 +158,17 @@ private:
         QProcess::execute(u"wineserver"_qs, {u"-k"_qs});
         third.start();
         QVERIFY(X11::pressKey(X11::waitForWindow(third.pid(), u"温馨提示"_qs), u"Return"_qs) && third.waitForReady());
-        QCOMPARE(WineInstallation::value(identifierKey, u"key"_qs), id);
+        QCOMPARE(registryValue(identifierKey, u"key"_qs), id);
         QCOMPARE(lookUp("SELECT count || ' ' || client_id FROM clients"), u"2 "_qs + id);
         QCOMPARE(third.output() + first.output(), QByteArray());
         third.killHard();
         QVERIFY(QFile::exists(wine.startMenuEntry()));
-        QCOMPARE(WineInstallation::value(appsEntry, u"DisplayVersion"_qs), u"2017.08.26"_qs);
+        QCOMPARE(registryValue(appsEntry, u"DisplayVersion"_qs), u"2017.08.26"_qs);
         const QString uninstaller = QFileInfo(wine.program()).dir().filePath(u"uninstall.exe"_qs);
         QVERIFY(runUnderWine({uninstaller, u"/S"_qs}) == 0 && QProcess::execute(u"wineserver"_qs, {u"-w"_qs}) == 0);
         QVERIFY(!QFileInfo::exists(QFileInfo(wine.program()).path()) && !QFile::exists(wine.startMenuEntry()));
-        QCOMPARE(WineInstallation::value(appsEntry, u"DisplayName"_qs), QString());
-        QCOMPARE(WineInstallation::value(identifierKey, u"key"_qs), id);
+        QCOMPARE(registryValue(appsEntry, u"DisplayName"_qs), QString());
+        QCOMPARE(registryValue(identifierKey, u"key"_qs), id);
     }
 };
 

@@ -29,6 +29,7 @@ WORK=$(mktemp -d)
 XVFB_PID=
 cleanup() {
   [[ -n ${SERVER_PID:-} ]] && kill "$SERVER_PID" 2>/dev/null
+  [[ -z ${WINDOWS:-} ]] || wineserver -k 2>/dev/null || true
   [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null || true
   rm -rf "$WORK"

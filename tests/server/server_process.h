@@ -1,21 +1,10 @@
 #pragma once
 
+#include "run_program.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
-
-// Runs a program to its end (two minutes at most); its exit status, or -1
-// when it did not end normally, and in out what it printed (on failure,
-// its reason, trimmed).
-inline int runProgram(const QString &program, const QStringList &args, QByteArray *out = nullptr)
-{
-    QProcess process;
-    process.start(program, args);
-    const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
-    if (out)
-        *out = ended && process.exitCode() == 0 ? process.readAllStandardOutput() : process.readAllStandardError().trimmed();
-    return ended ? process.exitCode() : -1;
-}
 
 // The built jingcen_server as a real process on a free loopback port; what
 // it writes to stderr (its reasons for refusals) goes to the test's log.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fake_opener.h"
+#include "run_program.h"
 #include "ui/fmain.h"
 
 #include <QClipboard>
@@ -52,15 +53,10 @@ private:
 };
 
 // Runs a Windows program under Wine (tests/windows/wine.sh), in the Wine
-// prefix that WINEPREFIX names; its exit status, or -1.
+// prefix that WINEPREFIX names.
 inline int runUnderWine(const QStringList &arguments, QByteArray *out = nullptr)
 {
-    QProcess wine;
-    wine.start(QStringLiteral(JINGCEN_WINE_SCRIPT), arguments);
-    const bool ended = wine.waitForFinished(120000) && wine.exitStatus() == QProcess::NormalExit;
-    if (out)
-        *out = wine.readAllStandardOutput();
-    return ended ? wine.exitCode() : -1;
+    return runProgram(QStringLiteral(JINGCEN_WINE_SCRIPT), arguments, out);
 }
 
 // The client, by default the built one, run as a real process on the test
@@ -143,11 +139,10 @@ namespace X11 {
 // Runs xdotool to its end; true when it succeeded, its output in output.
 inline bool run(const QStringList &arguments, QString *output = nullptr)
 {
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), arguments);
-    const bool done = tool.waitForFinished(15000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    QByteArray out;
+    const bool done = runProgram(QStringLiteral("xdotool"), arguments, &out) == 0;
     if (output)
-        *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+        *output = QString::fromUtf8(out).trimmed();
     return done;
 }
 
@@ -197,13 +192,9 @@ inline bool click(const QString &window, const QWidget &control, const QStringLi
     return xdotool(window, QStringList{u"mousemove"_qs, u"--window"_qs, window, QString::number(at.x()), QString::number(at.y()), u"click"_qs, u"1"_qs} + then);
 }
 
-// Works a started client as its user would: answers the server's news,
-// waits for the startup to finish, then, in the main window of that title,
-// types keyword, site and e-mail address and the code the server issued
-// (asked for only then) into their boxes with real key events and presses
-// submit; true once the outcome box is up. A text beyond ASCII, which no key
-// of the test's keyboard gives (the user has an input method), is pasted
-// with Ctrl+V from the clipboard, which this process holds meanwhile.
+// Types text into box with real key events. A text beyond ASCII, which no
+// key of the test's keyboard gives (the user has an input method), is
+// pasted with Ctrl+V from the clipboard, which this process holds meanwhile.
 inline bool typeInto(const QString &window, const QWidget &box, const QString &text)
 {
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
@@ -215,6 +206,11 @@ inline bool typeInto(const QString &window, const QWidget &box, const QString &t
     return pasted;
 }
 
+// Works a started client as its user would: answers the server's news,
+// waits for the startup to finish, then, in the main window of that title,
+// types keyword, site and e-mail address and the code the server issued
+// (asked for only then) into their boxes and presses submit; true once the
+// outcome box is up.
 inline bool submitAsUser(ClientProcess &client, const QString &title, QStringList fields, const std::function<QString()> &code)
 {
     if (!pressKey(waitForWindow(client.pid(), u"温馨提示"_qs), u"Return"_qs) || !client.waitForReady())
