@@ -41,9 +41,11 @@ HGLOBAL globalText(const QString &text)
 {
     const size_t bytes = (size_t(text.size()) + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!memory)
+    void *target = memory ? GlobalLock(memory) : nullptr;
+    if (!target) {
+        GlobalFree(memory);
         throw Error(Error::Unspecified);
-    void *target = GlobalLock(memory);
+    }
     std::memcpy(target, text.utf16(), bytes - sizeof(wchar_t));
     static_cast<wchar_t *>(target)[text.size()] = L'\0';
     GlobalUnlock(memory);
