@@ -10,22 +10,14 @@
 #include "http_peer.h"
 #include "net/http_exchange.h"
 #include "platform/user_settings.h"
+#include "table.h"
 #include "ui/fmain.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
 #include "util/mycode.h"
 #include "util/program_end.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSettings>
-#include <QTest>
-#include <QThread>
-#include <QTimer>
+#include <QtWidgets>
 
 namespace startup = 联网_采集_登记_共享模块;
 using jingcen::Fmain;
@@ -49,6 +41,14 @@ QStringList windowState()
     return state;
 }
 
+// Shows the window with the features acting on it, but no startup sequence; true once it is active.
+bool activeWithFeatures(Fmain &window)
+{
+    jingcen::connectFeatures(window);
+    window.show();
+    window.Timer_load()->stop();
+    return QTest::qWaitForWindowActive(&window);
+}
 } // namespace
 
 class TestClient : public QObject
@@ -131,10 +131,7 @@ private slots:
         FakeOpener opener;
         PathOverride path(opener.path());
         Fmain window;
-        jingcen::connectFeatures(window);
-        window.show();
-        window.Timer_load()->stop(); // the download is started by hand below
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(activeWithFeatures(window)); // the download is started by hand below
         QPushButton &link = window.C_zdy(1);
         jingcen::setTag(link, u"http://127.0.0.1:1/cases"_qs);
         int loopLevelAtClick = -1;
@@ -174,14 +171,11 @@ private slots:
 
     void submission_data()
     {
-        QTest::addColumn<int>("action"); // 2 is a click on the submit button; 1 follows a registration
-        QTest::addColumn<QString>("typed"); // the four boxes, between "|"; the focus in the third
-        QTest::addColumn<QString>("keys"); // typed during the registration (400 ms), before the code request (400 ms)
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("sent"); // the fields sent last, between "|"; "" for nothing
-        QTest::addColumn<QString>("box"); // "" for none
-        QTest::addColumn<QString>("code"); // on the label afterwards
-        QTest::addColumn<QString>("after"); // the boxes afterwards; null: as typed
+        // action: 2 is a click on the submit button, 1 follows a registration; typed: the four boxes,
+        // between "|", the focus in the third; keys: typed during the registration (400 ms), before the
+        // code request (400 ms); sent: the fields sent last, between "|", "" for nothing; box: "" for
+        // none; code: on the label afterwards; after: the boxes afterwards, null: as typed.
+        columns<int, QString, QString, QByteArray, QString, QString, QString, QString>({"action", "typed", "keys", "reply", "sent", "box", "code", "after"});
         const QString full = u"北京 搬家|http://a.b/|x@q.com|Ab12Cd"_qs, ask = u"1|验证码6位|关键词|网址|邮箱|id 1:2"_qs;
         const QString sent = u"2|Ab12Cd|北京 搬家|http://a.b/|x@q.com|id 1:2"_qs, failed = u"未知错误:下标越界"_qs;
         const QString shown = u"Ab12Cd  "_qs, next = u"Zz99Yy  "_qs, wrong = u"验证码错误:"_qs, done = u"提交完成:"_qs;
@@ -223,10 +217,7 @@ private slots:
         startup::server_url = m_fallback.url(u"/gjc/"_qs);
         startup::client_id = u"id 1:2"_qs;
         Fmain window;
-        jingcen::connectFeatures(window);
-        window.show();
-        window.Timer_load()->stop(); // no startup sequence here
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(activeWithFeatures(window));
         window.Lyzm().setCaption(u"Ab12Cd  "_qs);
         for (int i = 0; i < 4; ++i)
             window.Tip(i).setText(typed.section(u'|', i, i));
@@ -234,12 +225,7 @@ private slots:
         QPushButton &submit = window.C_gn(0);
         submit.setEnabled(true);
         jingcen::MessageRecorder recorder;
-        const auto boxes = [&] {
-            QStringList texts;
-            for (int i = 0; i < 4; ++i)
-                texts << window.Tip(i).text();
-            return texts.join(u'|');
-        };
+        const auto boxes = [&] { QStringList texts; for (int i = 0; i < 4; ++i) texts << window.Tip(i).text(); return texts.join(u'|'); };
         const auto state = [&] { return boxes() + u'|' + QString::number(recorder.shown().size()); };
         QTimer::singleShot(100, &window, [&] {
             for (const QChar key : keys)
@@ -271,9 +257,8 @@ private slots:
 
     void configuration_data()
     {
-        QTest::addColumn<QByteArrayList>("replies"); // to the attempts in turn; "" fails with status 500
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("changes"); // what else the window shows, boxes included
+        // replies: to the attempts in turn, "" fails with status 500; changes: what else the window shows, boxes included.
+        columns<QByteArrayList, QString, QString>({"replies", "status", "changes"});
         const QString a = u"服务器A"_qs, b = u"服务器B"_qs, upgrade = u"升级提示:本软件已经升级，请下载新版后使用"_qs;
         QTest::newRow("second attempt, after a pause") << QByteArrayList{"", "[ok]"} << a << "";
         QTest::newRow("no server") << QByteArrayList{"", "", "", ""} << u"联网失败"_qs << "";

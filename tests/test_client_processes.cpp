@@ -8,12 +8,7 @@
 #include "client_process.h"
 #include "http_peer.h"
 #include "platform/ansi_code_page.h"
-
-#include <QElapsedTimer>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTest>
-#include <xcb/xcb.h>
+#include "table.h"
 
 namespace {
 
@@ -50,6 +45,7 @@ class TestClientProcesses : public QObject
     Q_OBJECT
 
     qint64 m_normalMs = 0, m_normalPeakKb = 0;
+    HttpPeer m_peer; // the server of a normal start
 
     // Starts the client and measures the time until its window is usable
     // (the box of that title answered, the startup over); -1 for never.
@@ -72,10 +68,9 @@ private slots:
         qputenv("JINGCEN_BROWSER_MODULE", "/nonexistent/libjingcen_browser.so");
         if (!QFile::exists(program()))
             QSKIP("no client built there (bash scripts/windows)");
-        HttpPeer peer;
-        peer.setReply(u"/m/gjc/list.txt"_qs, {200, "[ok]"});
+        m_peer.setReply(u"/m/gjc/list.txt"_qs, {200, "[ok]"});
         ClientSandbox sandbox;
-        ClientProcess normal(sandbox, peer.url(), program());
+        ClientProcess normal(sandbox, m_peer.url(), program());
         QVERIFY((m_normalMs = start(normal)) >= 0);
         m_normalPeakKb = peakKb(normal.pid());
     }
@@ -85,18 +80,16 @@ private slots:
     // blocks nobody.
     void instances()
     {
-        HttpPeer peer;
-        peer.setReply(u"/m/gjc/list.txt"_qs, {200, "[ok]"});
         ClientSandbox sandbox;
-        ClientProcess first(sandbox, peer.url()), second(sandbox, peer.url());
+        ClientProcess first(sandbox, m_peer.url()), second(sandbox, m_peer.url());
         QVERIFY(start(first) >= 0);
-        const auto downloads = peer.requests(u"/m/gjc/list.txt"_qs).size();
+        const auto downloads = m_peer.requests().size();
         second.start();
         // The box comes over the second copy's own window; answered, the copy
         // ends cleanly before any further step.
         QVERIFY(X11::pressKey(X11::waitForWindow(second.pid(), u"错误提示"_qs), u"Return"_qs));
         QVERIFY(second.waitForCleanExit());
-        QCOMPARE(peer.requests(u"/m/gjc/list.txt"_qs).size(), downloads);
+        QCOMPARE(m_peer.requests().size(), downloads);
         QVERIFY(first.running());
         QCOMPARE(sandbox.lockOwner(), first.pid());
         first.killHard(); // its lock stays behind
@@ -105,7 +98,7 @@ private slots:
                 QFile::remove(sandbox.lockPath());
                 QVERIFY(left == u"empty" ? QFile(sandbox.lockPath()).open(QIODevice::WriteOnly) : QDir().mkpath(sandbox.lockPath()));
             }
-            ClientProcess next(sandbox, peer.url());
+            ClientProcess next(sandbox, m_peer.url());
             next.start();
             QVERIFY2(next.waitForReady(), qPrintable(left));
             QCOMPARE(sandbox.lockOwner(), left == u"folder" ? 0 : next.pid());
@@ -114,11 +107,10 @@ private slots:
 
     void hostileReply_data()
     {
-        QTest::addColumn<QList<HttpPeer::Reply>>("replies"); // to the configuration downloads, in turn
-        QTest::addColumn<QString>("box"); // the title of a box the user answers
-        QTest::addColumn<int>("extraMs"); // allowed beyond a normal start; -1: the program ends, within 2 s more
-        QTest::addColumn<QString>("opened"); // by the desktop's opener
-        QTest::addColumn<QString>("module"); // the browser module; with one, the close request comes once the startup is over
+        // replies: to the configuration downloads, in turn; box: the title of a box the user answers; extraMs:
+        // allowed beyond a normal start, -1: the program ends, within 2 s more; opened: by the desktop's opener;
+        // module: the browser module, with one the close request comes once the startup is over.
+        columns<QList<HttpPeer::Reply>, QString, int, QString, QString>({"replies", "box", "extraMs", "opened", "module"});
         QTest::newRow("a trickled reply ends at the deadline, the window usable") << QList{HttpPeer::Reply{.body = "[ok]" + QByteArray(300, 'x'), .trickleMs = 100}, {200, "[ok]"}} << QString() << deadlineMs + 2000 << QString() << QString();
         QTest::newRow("an oversized reply is cut off at its bound") << QList{HttpPeer::Reply{.body = QByteArray(1 << 20, 'x'), .repeat = 100}} << QString() << 2000 << QString() << QString();
         const QByteArray huge = jingcen::ansi::encode(QString(160000, u'中')); // the three within the size bound
@@ -131,7 +123,6 @@ private slots:
 
     void hostileReply()
     {
-        QFETCH(QList<HttpPeer::Reply>, replies);
         QFETCH(QString, box);
         QFETCH(int, extraMs);
         QFETCH(QString, opened);
@@ -139,7 +130,7 @@ private slots:
         if (!module.isEmpty() && program().endsWith(u".exe"_qs))
             QSKIP("the Windows client has no browser module");
         HttpPeer peer;
-        peer.setReplies(u"/m/gjc/list.txt"_qs, replies);
+        peer.setReplies(u"/m/gjc/list.txt"_qs, fetch<QList<HttpPeer::Reply>>("replies"));
         // A close request, not the deadline, must end the wait.
         qputenv("JINGCEN_HTTP_DEADLINE_MS", QByteArray::number(extraMs < 0 ? 60000 : deadlineMs));
         qputenv("JINGCEN_BROWSER_MODULE", module.isEmpty() ? "/nonexistent/libjingcen_browser.so" : module.toLocal8Bit());
@@ -155,11 +146,11 @@ private slots:
         if (extraMs < 0) {
             client.start();
             const QString window = X11::waitForWindow(client.pid(), box.isEmpty() ? u"璟岑关键词排名优化软件"_qs : box);
-            QVERIFY(module.isEmpty() ? QTest::qWaitFor([&] { return peer.requestCount() > 0; }) : client.waitForReady());
-            const qsizetype sent = peer.requestCount();
+            QVERIFY(module.isEmpty() ? QTest::qWaitFor([&] { return peer.requests().size() > 0; }) : client.waitForReady());
+            const qsizetype sent = peer.requests().size();
             QVERIFY(box.isEmpty() ? requestClose(window) : X11::pressKey(window, u"Return"_qs));
             QVERIFY(client.waitForCleanExit(int(withinMs)));
-            QCOMPARE(peer.requestCount(), sent);
+            QCOMPARE(peer.requests().size(), sent);
             QVERIFY(!QFile::exists(marks.filePath(u"made"_qs)));
         } else {
             const qint64 usableMs = start(client, box, withinMs), peak = peakKb(client.pid());

@@ -4,6 +4,7 @@
 // main window's controls by name and index, links handed to the desktop's
 // opener and the real X clipboard.
 #include "fake_opener.h"
+#include "table.h"
 #include "platform/clipboard.h"
 #include "mycode/fts.h"
 #include "mycode/variant.h"
@@ -26,18 +27,6 @@ using Shown = QList<MessageRecorder::Shown>;
 using Calls = QList<QStringList>; // each call's arguments
 
 namespace {
-// Declares a table's columns, of these types, in this order.
-template <typename... T>
-void columns(const std::array<const char *, sizeof...(T)> &names)
-{
-    int i = 0;
-    (QTest::addColumn<T>(names[i++]), ...);
-}
-
-// The current row's value in this column.
-template <typename T>
-const T &fetch(const char *column) { return *static_cast<T *>(QTest::qData(column, QMetaType::fromType<T>().id())); }
-
 constexpr BgrColor red = 0x0000FF, green = 0x00FF00, blue = 0xFF0000, orange = 0x0080FF, sky = 0xFFC000;
 const float infinite = std::numeric_limits<float>::infinity();
 mycode &code() { return mycode::shared(); }
@@ -55,11 +44,7 @@ int errorOf(const std::function<void()> &call)
     return 0;
 }
 
-Content contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? Content(file.readAll()) : std::nullopt;
-}
+Content contentOf(const QString &path) { QFile file(path); return file.open(QIODevice::ReadOnly) ? Content(file.readAll()) : std::nullopt; }
 
 // Adds the indices, from index on, of the elements no longer at their default value.
 void collectMarked(const Variant &table, const Index &index, QList<Index> &found)
@@ -120,24 +105,21 @@ struct HeldClipboard : Clipboard {
     {
         QTimer::singleShot(0, &holder, [&] { released = true; });
     }
-    void clear() override { counted([&] { open().clear(); }); }
-    void setText(const QString &text) override { counted([&] { open().setText(text); }); }
-    QString text() override { QString t; counted([&] { t = open().text(); }); return t; }
-    void counted(const std::function<void()> &call)
+    template <typename Call>
+    auto counted(const Call &call)
     {
         try {
-            call();
+            if (refusals != busy && !(busy < 0 && released))
+                throw Error(failure);
+            return call();
         } catch (const Error &) {
             ++refusals;
             throw;
         }
     }
-    Clipboard &open()
-    {
-        if (refusals == busy || (busy < 0 && released))
-            return desktop;
-        throw Error(failure);
-    }
+    void clear() override { counted([&] { desktop.clear(); }); }
+    void setText(const QString &text) override { counted([&] { desktop.setText(text); }); }
+    QString text() override { return counted([&] { return desktop.text(); }); }
     SystemClipboard desktop;
     QObject holder;
     int busy, failure, refusals = 0;

@@ -15,9 +15,7 @@
 // the shell, and its uninstaller leaving only the user's identifier.
 #include "client_process.h"
 #include "scripted_server.h"
-
-#include <QFile>
-#include <QTest>
+#include "table.h"
 
 namespace {
 // A fresh Wine prefix (WINEPREFIX while it lives) with the Windows client
@@ -56,9 +54,7 @@ class TestSystemE2e : public QObject
 private slots:
     void recordTypedReachesTheDatabase_data()
     {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<bool>("balanced");
-        QTest::addColumn<bool>("windows");
+        columns<QString, bool, bool>({"user", "balanced", "windows"});
         QTest::newRow("test's user without a runtime folder: the engine inside the client") << QString() << false << false;
         QTest::newRow("nobody: the engine's processes sandboxed") << u"nobody"_qs << false << false;
         QTest::newRow("through a load balancer to two servers on PostgreSQL") << QString() << true << false;

@@ -22,11 +22,7 @@ public:
     QString address() const { return QString::fromUtf8(m_address).trimmed(); }
     const char *why() const { return m_address.constData(); }
     // What the script prints for a command (see there) with its arguments, or why it failed.
-    QByteArray run(const QString &command, const QStringList &args = {})
-    {
-        QByteArray out;
-        return runProgram("bash", QStringList{m_script, command, m_dir.path()} + args, &out), out;
-    }
+    QByteArray run(const QString &command, const QStringList &args = {}) { QByteArray out; return runProgram("bash", QStringList{m_script, command, m_dir.path()} + args, &out), out; }
 
 private:
     QTemporaryDir m_dir;

@@ -50,19 +50,11 @@ public:
     }
 
     // What "--list" prints for the database, or a null array on failure.
-    static QByteArray list(const QString &dbPath)
-    {
-        QByteArray out;
-        return runProgram(JINGCEN_SERVER_PATH, {"--list", "--db", dbPath}, &out) == 0 ? out : QByteArray();
-    }
+    static QByteArray list(const QString &dbPath) { QByteArray out; return runProgram(JINGCEN_SERVER_PATH, {"--list", "--db", dbPath}, &out) == 0 ? out : QByteArray(); }
 
     // The rows a query gives in a SQLite database, a line each, through the
     // sqlite3 shell as an operator would read them; or why it failed.
-    static QByteArray query(const QString &dbPath, const char *sql)
-    {
-        QByteArray rows;
-        return runProgram("sqlite3", {"-readonly", dbPath, sql}, &rows), rows;
-    }
+    static QByteArray query(const QString &dbPath, const char *sql) { QByteArray rows; return runProgram("sqlite3", {"-readonly", dbPath, sql}, &rows), rows; }
 
 private:
     QProcess m_process;

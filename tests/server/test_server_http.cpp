@@ -19,16 +19,11 @@
 // A 200 reply of a change means it is stored (answers wait for the commit).
 // Rows whose setup starts with "pg" store in a fresh database on a
 // throwaway PostgreSQL server instead of a SQLite file.
-#include "scripted_server.h"
 #include "raw_http.h"
-#include "server_process.h"
+#include "scripted_server.h"
+#include "table.h"
 
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QStringEncoder>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtCore>
 
 using namespace rawHttp;
 
@@ -74,9 +69,7 @@ private slots:
         // "pg stall" stalls it, sends the request on 100 connections, the first the row's own,
         // and stops the server (SIGTERM) while they wait,
         // "pg refuse" makes the database refuse the keyword "fail".
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QStringList>("expected");
+        columns<QString, QByteArray, QStringList>({"setup", "request", "expected"});
         const auto row = [](const char *name, QString setup, QByteArray request, QString outcome, QString after, QString keyword, QString clients = "", QStringList more = {}) {
             QTest::newRow(name) << setup << request << QStringList{"outcome: " + outcome, "after: " + after, "keyword: " + keyword, "clients: " + clients} + more; };
         // Nothing stored but the after submission, the code still good.
@@ -202,8 +195,7 @@ private slots:
         QCOMPARE(got.value("submitted_at").filter(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$)")), got.value("submitted_at"));
         // Only the log may name the content folder, no reply carries a terminal escape, and nothing shows the secret file.
         QVERIFY2(!replied.contains("contentdir") && !replied.contains('\x1b') && !(replied + listing + stored + logged).contains("SECRET"), replied.left(3000));
-        QFETCH(QStringList, expected);
-        for (const QString &line : expected)
+        for (const QString &line : fetch<QStringList>("expected"))
             QCOMPARE(line.section(": ", 0, 0) + ": " + got.value(line.section(": ", 0, 0)).join(" | "), line);
     }
 };

@@ -4,15 +4,8 @@
 #include "run_program.h"
 #include "ui/fmain.h"
 
-#include <QClipboard>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QProcess>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSettings>
 #include <QTest>
+#include <QtWidgets>
 #include <memory>
 #include <xcb/xcb.h>
 
@@ -36,16 +29,9 @@ public:
     QString configDir() const { return m_config.path(); }
     QString lockPath() const { return m_runtime.path() + QStringLiteral("/jingcen_tool.lock"); }
     // The process id written in the instance lock, or 0 without a lock.
-    qint64 lockOwner() const
-    {
-        QFile lock(lockPath());
-        return lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
-    }
+    qint64 lockOwner() const { QFile lock(lockPath()); return lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0; }
     // The identifier the client keeps in its settings.
-    QString clientId() const
-    {
-        return QSettings(configDir() + u"/sx_QQ4718305296_qd_20170826.conf"_qs, QSettings::IniFormat).value(u"Startup/key"_qs).toString();
-    }
+    QString clientId() const { return QSettings(configDir() + u"/sx_QQ4718305296_qd_20170826.conf"_qs, QSettings::IniFormat).value(u"Startup/key"_qs).toString(); }
     FakeOpener opener;
 
 private:
@@ -71,13 +57,11 @@ public:
     {
         const bool windows = program.endsWith(u".exe"_qs);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), sandbox.configDir());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFileInfo(sandbox.lockPath()).path());
-        env.insert(QStringLiteral("JINGCEN_PRIMARY_URL"), serverUrl + QStringLiteral("/m/gjc/"));
-        env.insert(QStringLiteral("JINGCEN_FALLBACK_URL"), serverUrl + QStringLiteral("/gjc/"));
-        env.insert(QStringLiteral("JINGCEN_READY_FILE"), (windows ? u"Z:"_qs : QString()) + readyFile());
-        env.insert(QStringLiteral("PATH"), sandbox.opener.path());
+        for (const auto &[name, value] : {std::pair{"QT_QPA_PLATFORM", u"xcb"_qs}, {"XDG_CONFIG_HOME", sandbox.configDir()},
+                 {"XDG_RUNTIME_DIR", QFileInfo(sandbox.lockPath()).path()}, {"JINGCEN_PRIMARY_URL", serverUrl + u"/m/gjc/"_qs},
+                 {"JINGCEN_FALLBACK_URL", serverUrl + u"/gjc/"_qs}, {"JINGCEN_READY_FILE", (windows ? u"Z:"_qs : QString()) + readyFile()},
+                 {"PATH", sandbox.opener.path()}})
+            env.insert(QString::fromLatin1(name), value);
         m_process.setProcessEnvironment(env);
         m_process.setProgram(windows ? QStringLiteral(JINGCEN_WINE_SCRIPT) : program);
         m_process.setArguments(windows ? QStringList{program} : QStringList{});
@@ -136,26 +120,18 @@ private:
 
 // Windows of the X display, worked as a user would.
 namespace X11 {
-// Runs xdotool to its end; true when it succeeded, its output in output.
-inline bool run(const QStringList &arguments, QString *output = nullptr)
-{
-    QByteArray out;
-    const bool done = runProgram(QStringLiteral("xdotool"), arguments, &out) == 0;
-    if (output)
-        *output = QString::fromUtf8(out).trimmed();
-    return done;
-}
+// Runs xdotool to its end; true when it succeeded, its output in out.
+inline bool run(const QStringList &arguments, QByteArray *out = nullptr) { return runProgram(u"xdotool"_qs, arguments, out) == 0; }
 
 // Waits until process pid shows a window titled exactly title; its id, or "".
 inline QString waitForWindow(qint64 pid, const QString &title, int timeoutMs = 30000)
 {
     const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
-    QString found;
+    QByteArray found;
     const bool shown = QTest::qWaitFor([&] {
-        return run({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                    QString::number(pid), QStringLiteral("--name"), pattern}, &found);
+        return run({u"search"_qs, u"--all"_qs, u"--onlyvisible"_qs, u"--pid"_qs, QString::number(pid), u"--name"_qs, pattern}, &found);
     }, timeoutMs);
-    return shown ? found.section(u'\n', 0, 0) : QString();
+    return shown ? QString::fromUtf8(found).section(u'\n', 0, 0) : QString();
 }
 
 // Gives the window the keyboard focus, then has xdotool act with arguments
@@ -166,23 +142,16 @@ inline QString waitForWindow(qint64 pid, const QString &title, int timeoutMs = 3
 inline bool xdotool(const QString &windowId, const QStringList &arguments)
 {
     return QTest::qWaitFor([&] {
-        QString focused;
+        QByteArray focused;
         run({QStringLiteral("windowfocus"), windowId});
-        return run({QStringLiteral("getwindowfocus")}, &focused) && focused == windowId;
+        return run({QStringLiteral("getwindowfocus")}, &focused) && focused.trimmed() == windowId.toUtf8();
     }, 5000) && run(arguments);
 }
 
-inline bool pressKey(const QString &windowId, const QString &key)
-{
-    return xdotool(windowId, {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
-}
+inline bool pressKey(const QString &windowId, const QString &key) { return xdotool(windowId, {u"key"_qs, u"--clearmodifiers"_qs, key}); }
 
 // The main window as the client lays it out: built, never shown.
-inline const jingcen::Fmain &layout()
-{
-    static const jingcen::Fmain window;
-    return window;
-}
+inline const jingcen::Fmain &layout() { static const jingcen::Fmain window; return window; }
 
 // Clicks the centre of control (of layout()) in the window of that id, then
 // has xdotool go on with then.

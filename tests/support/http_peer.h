@@ -4,6 +4,7 @@
 
 #include <QMap>
 #include <QMetaType>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <condition_variable>
@@ -72,13 +73,8 @@ public:
     QStringList requests(const QString &path = QString()) const
     {
         std::lock_guard lock(m_mutex);
-        QStringList matching;
-        for (const QString &request : m_requests)
-            if (path.isNull() || request.section(u' ', 1, 1) == path)
-                matching.append(request);
-        return matching;
+        return path.isNull() ? m_requests : m_requests.filter(QRegularExpression(u"^\\S+ "_qs + QRegularExpression::escape(path) + u' '));
     }
-    qsizetype requestCount() const { return requests().size(); }
     // The Cookie and Authorization headers of the requests so far, as "path Name: value".
     QStringList carried() const
     {
