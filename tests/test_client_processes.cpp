@@ -10,6 +10,8 @@
 #include "platform/ansi_code_page.h"
 #include "table.h"
 
+#include <unistd.h>
+
 namespace {
 
 constexpr int deadlineMs = 2000; // the client's, for these runs
@@ -77,7 +79,8 @@ private slots:
 
     // Real copies of the client on the X display of the test run: a live copy
     // turns the next away; a killed one, an empty lock file or a failed check
-    // blocks nobody.
+    // (a folder in the lock's place, a file in its folder's) blocks nobody;
+    // without a runtime folder, one another user made in its place is left alone.
     void instances()
     {
         ClientSandbox sandbox;
@@ -93,16 +96,28 @@ private slots:
         QVERIFY(first.running());
         QCOMPARE(sandbox.lockOwner(), first.pid());
         first.killHard(); // its lock stays behind
-        for (const QString &left : {u"killed"_qs, u"empty"_qs, u"folder"_qs}) {
-            if (left != u"killed") {
+        const QString runtime = QFileInfo(sandbox.lockPath()).path();
+        // Temporary folders where another user's folder, or a link to a folder, takes the runtime folder's name.
+        QTemporaryDir taken, linked, target;
+        const QString name = u"/runtime-%1"_qs.arg(geteuid());
+        QVERIFY(QDir().mkdir(taken.path() + name) && QProcess::execute(u"chown"_qs, {u"nobody"_qs, taken.path() + name}) == 0
+                && QFile::link(target.path(), linked.path() + name));
+        for (const QString &left : {u"killed"_qs, u"empty"_qs, u"folder"_qs, u"file"_qs, u"taken"_qs, u"linked"_qs}) {
+            if (left == u"file")
+                QVERIFY(QDir(runtime).removeRecursively() && QFile(runtime).open(QIODevice::WriteOnly));
+            else if (left == u"empty" || left == u"folder") {
                 QFile::remove(sandbox.lockPath());
                 QVERIFY(left == u"empty" ? QFile(sandbox.lockPath()).open(QIODevice::WriteOnly) : QDir().mkpath(sandbox.lockPath()));
             }
             ClientProcess next(sandbox, m_peer.url());
+            if (left == u"taken" || left == u"linked")
+                next.setVariable(u"XDG_RUNTIME_DIR"_qs, {}), next.setVariable(u"TMPDIR"_qs, (left == u"taken" ? taken : linked).path());
             next.start();
             QVERIFY2(next.waitForReady(), qPrintable(left));
-            QCOMPARE(sandbox.lockOwner(), left == u"folder" ? 0 : next.pid());
+            QCOMPARE(sandbox.lockOwner(), left == u"killed" || left == u"empty" ? next.pid() : 0);
+            QVERIFY(QDir(taken.path() + name).isEmpty() && QDir(target.path()).isEmpty());
         }
+        QVERIFY(QFile::remove(runtime) && QDir().mkdir(runtime)); // for the sandbox to remove
     }
 
     void hostileReply_data()

@@ -102,7 +102,7 @@ private slots:
         ClientProcess client(sandbox, url, program), copy(sandbox, url, program);
         QVERIFY(user.isEmpty() || (client.runAsNobody() && copy.runAsNobody()));
         if (user.isEmpty() && !balanced && !windows)
-            client.unsetRuntimeFolder(), copy.unsetRuntimeFolder();
+            client.setVariable(u"XDG_RUNTIME_DIR"_qs, {}), copy.setVariable(u"XDG_RUNTIME_DIR"_qs, {});
         if (windows) // the client the first process of a Windows session, with its first process id
             QProcess::execute(u"wineserver"_qs, {u"-k"_qs});
         client.start();

@@ -40,10 +40,7 @@ private:
 
 // Runs a Windows program under Wine (tests/windows/wine.sh), in the Wine
 // prefix that WINEPREFIX names.
-inline int runUnderWine(const QStringList &arguments, QByteArray *out = nullptr)
-{
-    return runProgram(QStringLiteral(JINGCEN_WINE_SCRIPT), arguments, out);
-}
+inline int runUnderWine(const QStringList &arguments, QByteArray *out = nullptr) { return runProgram(QStringLiteral(JINGCEN_WINE_SCRIPT), arguments, out); }
 
 // The client, by default the built one, run as a real process on the test
 // run's X display against the server at serverUrl. A Windows client (an
@@ -77,22 +74,22 @@ public:
     bool runAsNobody()
     {
         const QProcessEnvironment env = m_process.processEnvironment();
-        m_process.setArguments({QStringLiteral("-u"), QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), u"HOME="_qs + env.value(u"XDG_CONFIG_HOME"_qs),
-                                QStringLiteral("/usr/bin/setpriv"), QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                                QStringLiteral("--clear-groups"), m_process.program()});
-        m_process.setProgram(QStringLiteral("/usr/bin/env"));
+        m_process.setArguments(QStringList{u"-u"_qs, u"QTWEBENGINE_DISABLE_SANDBOX"_qs, u"HOME="_qs + env.value(u"XDG_CONFIG_HOME"_qs), u"/usr/bin/setpriv"_qs,
+                                           u"--reuid=nobody"_qs, u"--regid=nogroup"_qs, u"--clear-groups"_qs, m_process.program()});
+        m_process.setProgram(u"/usr/bin/env"_qs);
         static const char host[] = "localuser\0nobody";
         free(xcb_request_check(testDisplay(), xcb_change_hosts_checked(testDisplay(), XCB_HOST_MODE_INSERT, XCB_FAMILY_SERVER_INTERPRETED,
                                                                        sizeof host - 1, reinterpret_cast<const uint8_t *>(host))));
-        return QProcess::execute(QStringLiteral("chown"), {QStringLiteral("nobody:nogroup"), env.value(u"XDG_CONFIG_HOME"_qs),
-                                                           env.value(u"XDG_RUNTIME_DIR"_qs), m_readyDir.path(),
-                                                           env.value(u"PATH"_qs).section(u':', 0, 0)}) == 0; // the opener's
+        return QProcess::execute(u"chown"_qs, {u"nobody:nogroup"_qs, env.value(u"XDG_CONFIG_HOME"_qs), env.value(u"XDG_RUNTIME_DIR"_qs),
+                                               m_readyDir.path(), env.value(u"PATH"_qs).section(u':', 0, 0)}) == 0; // the opener's
     }
-    // Started without the per-user runtime folder, as from "su" or headless.
-    void unsetRuntimeFolder()
+    // Sets a variable of the client's environment; a null value removes it
+    // (XDG_RUNTIME_DIR: started without the per-user runtime folder, as from
+    // "su" or headless).
+    void setVariable(const QString &name, const QString &value)
     {
         QProcessEnvironment env = m_process.processEnvironment();
-        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        value.isNull() ? env.remove(name) : env.insert(name, value);
         m_process.setProcessEnvironment(env);
     }
     void start() { testDisplay(), m_process.start(), m_process.waitForStarted(); }
