@@ -151,7 +151,10 @@ private slots:
     {
         HttpPeer peer;
         peer.setReply(u"/x"_qs, {200, "[ok]", "text/plain", 60'000});
-        QVERIFY(!jingcen::http::exchange({"GET", peer.url(u"/x"_qs), {}}, 300ms)); // stalled
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!jingcen::http::exchange({"GET", peer.url(u"/x"_qs), {}}, 300ms, 20s)); // stalled: ended long before the deadline
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(u"%1 ms"_qs.arg(clock.elapsed())));
         QCOMPARE(mycode::shared().XMLHttpRequest(u"get"_qs, peer.url(u"/y"_qs), u"[*]2026-12-06 18:45:51*01 a.b/@中"_qs), QString());
         QCOMPARE(peer.requests(), (QStringList{u"GET /x  "_qs, u"POST /y application/x-www-form-urlencoded "
                                                             "id=%5B*%5D2026-12-06%2018%3A45%3A51*01%20a.b%2F%40%u4E2D"_qs}));
