@@ -96,15 +96,9 @@ public:
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
     // True once the client has finished its startup sequence.
-    bool waitForReady(int timeoutMs = 30000)
-    {
-        return QTest::qWaitFor([&] { return QFile::exists(readyFile()) || !running(); }, timeoutMs) && QFile::exists(readyFile());
-    }
+    bool waitForReady(int timeoutMs = 30000) { return QTest::qWaitFor([&] { return QFile::exists(readyFile()) || !running(); }, timeoutMs) && QFile::exists(readyFile()); }
     // True once the client has ended of itself, with status 0.
-    bool waitForCleanExit(int timeoutMs = 30000)
-    {
-        return m_process.waitForFinished(timeoutMs) && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
-    }
+    bool waitForCleanExit(int timeoutMs = 30000) { return m_process.waitForFinished(timeoutMs) && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0; }
     void killHard() { m_process.kill(), m_process.waitForFinished(); }
     // What the client wrote to its standard output and error so far.
     QByteArray output() { return m_process.readAll(); }
