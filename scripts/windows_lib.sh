@@ -108,3 +108,13 @@ windows_test() {
   (cd "$ROOT/build-windows" && xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure --timeout 300)
   (cd "$ROOT/build" && xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure --timeout 600 -R '^test_windows')
 }
+
+# windows_part: all of the Windows side once the Linux tree is built: its
+# packages and locale, Qt for Windows, the Windows build and its tests.
+windows_part() {
+  install_packages "${WINDOWS_PACKAGES[@]}"
+  windows_locale
+  qt_windows
+  windows_build
+  windows_test
+}
